@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+class SoundPlayer;
+
+// Starts the WAV file playing without waiting and returns "" on success, otherwise the error
+// description followed by " in PlaySound()". Each start replaces the sound playing.
+QString PlaySound(SoundPlayer& player, const QString& path);

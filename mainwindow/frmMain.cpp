@@ -1,0 +1,518 @@
+#include "frmMain.h"
+
+#include "Clock.h"
+#include "DateFormat.h"
+#include "MessageBoxes.h"
+#include "Numeric.h"
+#include "ReadAlarms.h"
+#include "RuntimeError.h"
+#include "SettingsStore.h"
+#include "Setups.h"
+#include "StoreKeys.h"
+#include "TickSchedule.h"
+#include "Twips.h"
+#include "Version.h"
+#include "WindowStacking.h"
+#include "ZoneTable.h"
+#include "frmAlarm.h"
+#include "modCommon.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+
+const QString kTimePattern24 = QStringLiteral("hh:mm:ss");
+const QString kTimePattern12 = QStringLiteral("hh:mm:ss AM/PM");
+const QString kDatePattern = QStringLiteral("dddd, mmm d yyyy");
+
+struct ControlGeometry {
+    int left, top, width, height; // twips, inside the control's frame
+};
+
+void place(QWidget* w, const ControlGeometry& g)
+{
+    w->setGeometry(twips::toPixels(g.left), twips::toPixels(g.top), twips::toPixels(g.width),
+                   twips::toPixels(g.height));
+}
+
+} // namespace
+
+frmMain::frmMain(Services& services, QWidget* parent)
+    : QWidget(parent), m_services(services), m_locale(QLocale::system())
+{
+    setObjectName(QStringLiteral("frmMain"));
+    // Fixed single border without minimise and maximise boxes: the menu has "Minimize".
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowTitle(QStringLiteral("Meridex"));
+    createControls();
+    createMenu();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        Timer1_Timer();
+        armTimer();
+    });
+    armTimer();
+}
+
+frmMain::~frmMain() = default;
+
+QString frmMain::AppVersion()
+{
+    static const QString version = QStringLiteral("V%1.%2.%3")
+                                       .arg(kVersionMajor)
+                                       .arg(kVersionMinor)
+                                       .arg(kVersionRevision);
+    return version;
+}
+
+void frmMain::createControls()
+{
+    struct FrameControls {
+        QGroupBox*& frame;
+        const char* frameName;
+        const char* caption;
+        int top;
+        QListWidget*& list;
+        const char* listName;
+        QLabel*& time;
+        const char* timeName;
+        const char* timeText;
+        QLabel*& date;
+        const char* dateName;
+        int dateWidth;
+        QCheckBox*& dst;
+        const char* dstName;
+        QCheckBox*& half;
+        const char* halfName;
+        QCheckBox*& h24;
+        const char* h24Name;
+    };
+    const std::array<FrameControls, 2> sides = {{
+        {FrameLocal, "FrameLocal", "Local", 0, lstTimeZoneLocal, "lstTimeZoneLocal", Label1,
+         "Label1", "12:00:00 PM", Label3, "Label3", 2295, chkDSTLocal, "chkDSTLocal", chk05Local,
+         "chk05Local", chk24hLocal, "chk24hLocal"},
+        {FrameOther, "FrameOther", "Other", 1200, lstTimeZoneOther, "lstTimeZoneOther", Label2,
+         "Label2", "23:59:59 PM", Label4, "Label4", 2415, chkDSTOther, "chkDSTOther", chk05Other,
+         "chk05Other", chk24hOther, "chk24hOther"},
+    }};
+
+    for (const FrameControls& s : sides) {
+        s.frame = new QGroupBox(QString::fromLatin1(s.caption), this);
+        s.frame->setObjectName(QString::fromLatin1(s.frameName));
+        s.frame->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+        place(s.frame, {0, s.top, 5415, 1095});
+
+        s.list = new QListWidget(s.frame);
+        s.list->setObjectName(QString::fromLatin1(s.listName));
+        s.list->setFont(QFont(QStringLiteral("MS Sans Serif"), 10, QFont::Bold));
+        s.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        s.list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        s.list->setUniformItemSizes(true);
+        place(s.list, {80, 240, 1935, 300});
+
+        s.time = new QLabel(QString::fromLatin1(s.timeText), s.frame);
+        s.time->setObjectName(QString::fromLatin1(s.timeName));
+        s.time->setFont(QFont(QStringLiteral("Courier New"), 24, QFont::Bold));
+        s.time->installEventFilter(this);
+        place(s.time, {2085, 440, 3255, 495});
+
+        s.date = new QLabel(QString::fromLatin1(s.dateName), s.frame);
+        s.date->setObjectName(QString::fromLatin1(s.dateName));
+        place(s.date, {2160, 200, s.dateWidth, 255});
+
+        s.dst = new QCheckBox(QStringLiteral("DST"), s.frame);
+        s.dst->setObjectName(QString::fromLatin1(s.dstName));
+        place(s.dst, {80, 720, 650, 255});
+        s.half = new QCheckBox(QStringLiteral("+0.5"), s.frame);
+        s.half->setObjectName(QString::fromLatin1(s.halfName));
+        place(s.half, {720, 720, 615, 255});
+        s.h24 = new QCheckBox(QStringLiteral("24 h"), s.frame);
+        s.h24->setObjectName(QString::fromLatin1(s.h24Name));
+        place(s.h24, {1440, 720, 615, 255});
+    }
+
+    connect(lstTimeZoneLocal, &QListWidget::currentRowChanged, this,
+            &frmMain::lstTimeZoneLocal_Click);
+    connect(lstTimeZoneOther, &QListWidget::currentRowChanged, this,
+            &frmMain::lstTimeZoneOther_Click);
+    connect(chk24hLocal, &QCheckBox::stateChanged, this, &frmMain::chk24hLocal_Click);
+    connect(chk24hOther, &QCheckBox::stateChanged, this, &frmMain::chk24hOther_Click);
+    connect(chkDSTLocal, &QCheckBox::stateChanged, this, &frmMain::chkDSTLocal_Click);
+    connect(chk05Local, &QCheckBox::stateChanged, this, &frmMain::chk05Local_Click);
+    connect(chkDSTOther, &QCheckBox::stateChanged, this, &frmMain::chkDSTOther_Click);
+    connect(chk05Other, &QCheckBox::stateChanged, this, &frmMain::chk05Other_Click);
+}
+
+void frmMain::fillZoneLists()
+{
+    lstTimeZoneOther->setEnabled(false);
+    for (const char* name : zones::kNames)
+        lstTimeZoneOther->addItem(QString::fromLatin1(name));
+    for (int i = 0; i < lstTimeZoneOther->count(); ++i) {
+        lstTimeZoneOther->setCurrentRow(i);
+        lstTimeZoneLocal->addItem(lstTimeZoneOther->currentItem()->text());
+    }
+    lstTimeZoneOther->setEnabled(true);
+}
+
+void frmMain::armTimer()
+{
+    Timer1->start(ticks::msUntilNextTick(m_services.clock.now().time()));
+}
+
+void frmMain::reportError(const RuntimeError& error, const char* procedure)
+{
+    m_services.messages.inform(this, error.description() + QStringLiteral(" in ") +
+                                         QString::fromLatin1(procedure) + QStringLiteral("()"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and shut-down
+
+bool frmMain::Form_Load()
+{
+    const QString version = AppVersion();
+    if (version == QLatin1String("V0.0.1") || version == QLatin1String("V0.0.0")) {
+        m_services.messages.inform(
+            this, QStringLiteral("You need to download the latest EXE from "
+                                 "https://github.com/meridex-clock/meridex\r\n"
+                                 "and copy the file in the Meridex installation directory."));
+        return false;
+    }
+
+    SettingsStore& store = m_services.store;
+    try {
+        const double top = Val(store.read(keys::kSettings, keys::kTop));
+        const double left = Val(store.read(keys::kSettings, keys::kLeft));
+        const double width = Val(store.read(keys::kSettings, keys::kWidth));
+        move(twips::toPixels(left), twips::toPixels(top));
+        resize(std::max(1, twips::toPixels(width)), height());
+
+        mnSmall->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kSmall)));
+        mnMini->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kMini)));
+        mnAlwaysOnTop->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kAlwaysOnTop)));
+
+        const std::array<std::pair<const QString*, QCheckBox*>, 3> localBoxes = {{
+            {&keys::kChk24hLocal, chk24hLocal},
+            {&keys::kChk24hOther, chk24hOther},
+            {&keys::kChkDSTLocal, chkDSTLocal},
+        }};
+        for (const auto& [key, box] : localBoxes) {
+            if (store.read(keys::kSettings, *key) == QLatin1String("1"))
+                box->setChecked(true); // its handler checks the twin
+        }
+        if (store.read(keys::kSettings, keys::kChk05Local) == QLatin1String("1"))
+            setChecked(chk05Local, true, true);
+
+        m_mru.restore(store);
+        refreshMruMenu();
+
+        fillZoneLists();
+
+        const std::int16_t localIndex = ValInt16(store.read(keys::kSettings, keys::kLocalIndex));
+        if (zones::isValidIndex(localIndex))
+            lstTimeZoneLocal->setCurrentRow(localIndex);
+
+        m_currSetup = store.read(keys::kSettings, keys::kCurrSetup);
+
+        if (store.read(m_currSetup, keys::kChk05Other) == QLatin1String("1"))
+            setChecked(chk05Other, true, true);
+
+        RefreshSettings();
+        WindowResize();
+        m_appliedSetup = m_currSetup;
+        Timer1_Timer();
+        m_setupEditorOpen = false;
+        m_dayNames = buildDayNames(m_locale);
+        ReadAlarms();
+    } catch (const RuntimeError& e) {
+        reportError(e, "Form_Load");
+    }
+    return true;
+}
+
+void frmMain::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    SettingsStore& store = m_services.store;
+    try {
+        const QPoint position = pos();
+        store.write(keys::kSettings, keys::kTop, QString::number(twips::fromPixels(position.y())));
+        store.write(keys::kSettings, keys::kLeft, QString::number(twips::fromPixels(position.x())));
+        store.write(keys::kSettings, keys::kWidth,
+                    QString::number(twips::fromPixels(frameGeometry().width())));
+        store.write(keys::kSettings, keys::kSmall, keys::boolText(mnSmall->isChecked()));
+        store.write(keys::kSettings, keys::kMini, keys::boolText(mnMini->isChecked()));
+        store.write(keys::kSettings, keys::kAlwaysOnTop, keys::boolText(mnAlwaysOnTop->isChecked()));
+        store.write(keys::kSettings, keys::kLocalIndex,
+                    QString::number(lstTimeZoneLocal->currentRow()));
+        const std::array<std::pair<const QString*, QCheckBox*>, 4> boxes = {{
+            {&keys::kChk24hLocal, chk24hLocal},
+            {&keys::kChk24hOther, chk24hOther},
+            {&keys::kChkDSTLocal, chkDSTLocal},
+            {&keys::kChk05Local, chk05Local},
+        }};
+        for (const auto& [key, box] : boxes)
+            store.write(keys::kSettings, *key, box->isChecked() ? QStringLiteral("1")
+                                                                 : QStringLiteral("0"));
+        if (m_currSetup.isEmpty())
+            m_currSetup = keys::kDefaultSetup;
+        SaveSettings(m_currSetup);
+        m_mru.store(store);
+    } catch (const RuntimeError& e) {
+        reportError(e, "Form_Unload");
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    if (m_alarmWindow)
+        m_alarmWindow->close();
+    event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tick
+
+ZoneOptions frmMain::zoneOptions() const
+{
+    return {static_cast<std::int16_t>(lstTimeZoneLocal->currentRow()), chkDSTLocal->isChecked(),
+            chk05Local->isChecked(), static_cast<std::int16_t>(lstTimeZoneOther->currentRow()),
+            chkDSTOther->isChecked(), chk05Other->isChecked()};
+}
+
+void frmMain::Timer1_Timer()
+{
+    m_services.stacking.setTopMost(this, mnAlwaysOnTop->isChecked() && !mnMenu->isVisible() &&
+                                             !m_setupEditorOpen);
+
+    if (m_appliedSetup != m_currSetup) {
+        RefreshSettings();
+        WindowResize();
+    }
+    m_appliedSetup = m_currSetup;
+
+    const DateValue machineTime = datevalue::fromQDateTime(m_services.clock.now());
+    const bool dateLines = !mnMini->isChecked() && !mnSmall->isChecked();
+    Label1->setText(formatDate(machineTime, chk24hLocal->isChecked() ? kTimePattern24 : kTimePattern12,
+                               m_locale));
+    if (dateLines)
+        Label3->setText(formatDate(machineTime, kDatePattern, m_locale));
+
+    const ZoneOptions options = zoneOptions();
+    const DateValue reference =
+        alarmReferenceTime(machineTime, options.localIndex, options.halfLocal);
+    const DateValue other = otherTime(machineTime, options);
+    Label2->setText(formatDate(other, chk24hOther->isChecked() ? kTimePattern24 : kTimePattern12,
+                               m_locale));
+    if (dateLines)
+        Label4->setText(formatDate(other, kDatePattern, m_locale));
+
+    if (m_alarmGate.enter(minuteNumber(machineTime)))
+        runAlarmTest(machineTime, reference);
+}
+
+void frmMain::runAlarmTest(DateValue /*machineTime*/, DateValue reference)
+{
+    QStringList fired;
+    for (const std::size_t i : dueAlarms(m_alarms, reference, m_dayNames, m_locale)) {
+        fired << m_alarms[i].name;
+        PlaySound(m_services.sound, m_alarms[i].sound);
+    }
+    if (fired.isEmpty())
+        return;
+    if (!m_alarmWindow)
+        m_alarmWindow = new frmAlarm(this);
+    m_alarmWindow->showNotice(fired.join(QStringLiteral("\r\n")));
+}
+
+void frmMain::ReadAlarms()
+{
+    try {
+        ::ReadAlarms(m_services.store, m_alarms);
+    } catch (const RuntimeError& e) {
+        reportError(e, "ReadAlarms");
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Zone lists and option boxes
+
+void frmMain::setChecked(QCheckBox* box, bool on, bool guarded)
+{
+    if (guarded)
+        box->setEnabled(false);
+    box->setChecked(on);
+    if (guarded)
+        box->setEnabled(true);
+}
+
+int frmMain::otherIndex() const
+{
+    return lstTimeZoneOther->currentRow();
+}
+
+int frmMain::chkDSTOther() const
+{
+    return chkDSTOther->isChecked() ? 1 : 0;
+}
+
+int frmMain::chk05Other() const
+{
+    return chk05Other->isChecked() ? 1 : 0;
+}
+
+void frmMain::lstTimeZoneLocal_Click()
+{
+    if (QListWidgetItem* item = lstTimeZoneLocal->currentItem())
+        lstTimeZoneLocal->setToolTip(item->text());
+    RefreshSettings();
+}
+
+void frmMain::lstTimeZoneOther_Click()
+{
+    if (!lstTimeZoneOther->isEnabled())
+        return;
+    if (QListWidgetItem* item = lstTimeZoneOther->currentItem())
+        lstTimeZoneOther->setToolTip(item->text());
+    m_currSetup = keys::kDefaultSetup;
+    try {
+        m_services.store.write(keys::kSettings, keys::kCurrSetup, keys::kDefaultSetup);
+        m_services.store.write(keys::kDefaultSetup, keys::kOtherIndex,
+                               QString::number(lstTimeZoneOther->currentRow()));
+    } catch (const RuntimeError& e) {
+        reportError(e, "lstTimeZoneOther_Click");
+    }
+    RefreshSettings();
+}
+
+void frmMain::chk24hLocal_Click()
+{
+    mnLocal24hrs->setChecked(chk24hLocal->isChecked());
+    WindowResize();
+}
+
+void frmMain::chk24hOther_Click()
+{
+    mnOther24hrs->setChecked(chk24hOther->isChecked());
+    WindowResize();
+}
+
+void frmMain::chkDSTLocal_Click()
+{
+    mnLocalDST->setChecked(chkDSTLocal->isChecked());
+    WindowResize();
+}
+
+void frmMain::chk05Local_Click()
+{
+    mn05Local->setChecked(chk05Local->isChecked());
+}
+
+void frmMain::chkDSTOther_Click()
+{
+    mnOtherDST->setChecked(chkDSTOther->isChecked());
+    if (!chkDSTOther->isEnabled())
+        return;
+    m_currSetup = keys::kDefaultSetup;
+    SaveSettings(keys::kDefaultSetup);
+    RefreshSettings();
+    WindowResize();
+}
+
+void frmMain::chk05Other_Click()
+{
+    mn05Other->setChecked(chk05Other->isChecked());
+    if (!chk05Other->isEnabled())
+        return;
+    m_currSetup = keys::kDefaultSetup;
+    SaveSettings(keys::kDefaultSetup);
+    RefreshSettings();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Setups
+
+void frmMain::RefreshSettings()
+{
+    try {
+        if (!m_currSetup.isEmpty()) {
+            const SettingsStore& store = m_services.store;
+            const bool dst = store.read(m_currSetup, keys::kChkDSTOther) == QLatin1String("1");
+            setChecked(chkDSTOther, dst, true);
+            const std::int16_t index = ValInt16(store.read(m_currSetup, keys::kOtherIndex));
+            const bool half = store.read(m_currSetup, keys::kChk05Other) == QLatin1String("1");
+            setChecked(chk05Other, half, true);
+            if (zones::isValidIndex(index)) {
+                lstTimeZoneOther->setEnabled(false);
+                lstTimeZoneOther->setCurrentRow(index);
+                lstTimeZoneOther->setEnabled(true);
+            }
+        }
+        for (QListWidget* list : {lstTimeZoneOther, lstTimeZoneLocal}) {
+            if (QListWidgetItem* item = list->currentItem())
+                list->scrollToItem(item, QAbstractItemView::PositionAtTop);
+        }
+        setWindowTitle(mainCaption(m_currSetup, mnMini->isChecked()));
+    } catch (const RuntimeError& e) {
+        reportError(e, "RefreshSettings");
+    }
+}
+
+void frmMain::SaveSettings(const QString& setupName)
+{
+    try {
+        SettingsStore& store = m_services.store;
+        store.write(keys::kSettings, keys::kCurrSetup, setupName);
+        const OtherZone shown{otherIndex(), chkDSTOther(), chk05Other()};
+        if (saveNeedsQuestion(setupName, readStoredZone(store, setupName), shown) &&
+            m_services.messages.show(this, saveQuestionText(setupName),
+                                     MessageBoxes::Buttons::YesNo) == MessageBoxes::Answer::No)
+            return;
+        writeZone(store, setupName, shown);
+    } catch (const RuntimeError& e) {
+        reportError(e, "SaveSettings");
+    }
+}
+
+void frmMain::DoMRU(const QString& setupName)
+{
+    m_mru.DoMRU(setupName);
+    refreshMruMenu();
+}
+
+void frmMain::refreshMruMenu()
+{
+    for (int n = 1; n <= MruList::kSize; ++n) {
+        QAction* item = mnMRU[static_cast<std::size_t>(n - 1)];
+        item->setText(m_mru.entry(n).caption);
+        item->setVisible(m_mru.entry(n).visible);
+    }
+    mnBar2->setVisible(m_mru.separatorVisible());
+}
+
+void frmMain::mnMRU_Click(int index)
+{
+    m_currSetup = m_mru.entry(index).caption;
+    try {
+        m_services.store.write(keys::kSettings, keys::kCurrSetup, m_currSetup);
+    } catch (const RuntimeError& e) {
+        reportError(e, "mnMRU_Click");
+    }
+    RefreshSettings();
+    DoMRU(m_currSetup);
+}

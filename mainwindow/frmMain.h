@@ -1,0 +1,165 @@
+#pragma once
+
+#include "AlarmTable.h"
+#include "AlarmTest.h"
+#include "MruList.h"
+#include "Services.h"
+#include "SetupHost.h"
+#include "ZoneTime.h"
+
+#include <QLocale>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QTimer;
+class frmAlarm;
+class RuntimeError;
+
+// The main window: the Local and the Other clock side by side, driven by one timer that ticks
+// just after each whole wall-clock second. Controls carry their design names as objectName.
+class frmMain : public QWidget, public SetupHost {
+    Q_OBJECT
+
+public:
+    explicit frmMain(Services& services, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // "V" + major.minor.revision of this build.
+    static QString AppVersion();
+
+    // The start-up sequence. Returns false when the version guard stops the program; nothing is
+    // then shown or saved.
+    bool Form_Load();
+    // The shut-down sequence; run once when the window closes.
+    void Form_Unload();
+
+    void Timer1_Timer();
+    void RefreshSettings();
+    void SaveSettings(const QString& setupName);
+    void ReadAlarms();
+    void WindowResize();
+    void DoMRU(const QString& setupName);
+
+    // Menu commands.
+    void mnSmall_Click();
+    void mnMini_Click();
+    void mnMinimize_Click();
+    void mnAlwaysOnTop_Click();
+    void mnTwin_Click(QCheckBox* box, QAction* twin, bool relayout);
+    void mnAbout_Click();
+    void mnViewMap_Click();
+    void mnSetup_Click();
+    void mnMRU_Click(int index);
+    void showPopupMenu(const QPoint& globalPos);
+
+    // SetupHost
+    QString currSetup() const override { return m_currSetup; }
+    void setCurrSetup(const QString& name) override { m_currSetup = name; }
+    int otherIndex() const override;
+    int chkDSTOther() const override;
+    int chk05Other() const override;
+
+    const AlarmTable& alarmTable() const { return m_alarms; }
+    const MruList& mruList() const { return m_mru; }
+    bool setupEditorOpen() const { return m_setupEditorOpen; }
+    frmAlarm* alarmWindow() const { return m_alarmWindow; }
+    QMenu* popupMenu() const { return mnMenu; }
+    QAction* menuItem(const QString& name) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createMenu();
+    void fillZoneLists();
+    void armTimer();
+    void runAlarmTest(DateValue machineTime, DateValue reference);
+    void Form_Resize();
+    void setOuterSizeTwips(int widthTwips, int heightTwips);
+    void reportError(const RuntimeError& error, const char* procedure);
+    void refreshMruMenu();
+    void setChecked(QCheckBox* box, bool on, bool guarded);
+    ZoneOptions zoneOptions() const;
+
+    void lstTimeZoneLocal_Click();
+    void lstTimeZoneOther_Click();
+    void chk24hLocal_Click();
+    void chk24hOther_Click();
+    void chkDSTLocal_Click();
+    void chk05Local_Click();
+    void chkDSTOther_Click();
+    void chk05Other_Click();
+
+    // Layout
+    std::array<QWidget*, 8> layoutControls() const;
+    void switchSize(QAction* chosen, QAction* other);
+    void setSizableBorder(bool sizable);
+    void applyOuterSize();
+    void applyOuterSizeIfFrameChanged();
+    void changeEvent(QEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+    QSize m_outerTwips;     // the outer size the last layout pass gave the window
+    QMargins m_appliedFrame; // the window manager's frame that size was mapped through
+    bool m_sizableBorder = false;
+    bool m_frameCheckQueued = false;
+
+    Services& m_services;
+    QLocale m_locale;
+
+    QGroupBox* FrameLocal = nullptr;
+    QGroupBox* FrameOther = nullptr;
+    QListWidget* lstTimeZoneLocal = nullptr;
+    QListWidget* lstTimeZoneOther = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QCheckBox* chkDSTLocal = nullptr;
+    QCheckBox* chkDSTOther = nullptr;
+    QCheckBox* chk05Local = nullptr;
+    QCheckBox* chk05Other = nullptr;
+    QCheckBox* chk24hLocal = nullptr;
+    QCheckBox* chk24hOther = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    QMenu* mnMenu = nullptr;
+    QMenu* mnTimeZone = nullptr;
+    QAction* mnMini = nullptr;
+    QAction* mnSmall = nullptr;
+    QAction* mnMinimize = nullptr;
+    QAction* mnAlwaysOnTop = nullptr;
+    QAction* mnLocalDST = nullptr;
+    QAction* mnOtherDST = nullptr;
+    QAction* mn05Local = nullptr;
+    QAction* mn05Other = nullptr;
+    QAction* mnLocal24hrs = nullptr;
+    QAction* mnOther24hrs = nullptr;
+    QAction* mnSetup = nullptr;
+    QAction* mnAbout = nullptr;
+    QAction* mnViewMap = nullptr;
+    QAction* mnBar2 = nullptr;
+    std::array<QAction*, MruList::kSize> mnMRU{};
+
+    QPointer<frmAlarm> m_alarmWindow;
+
+    QString m_currSetup;
+    QString m_appliedSetup;
+    bool m_setupEditorOpen = false;
+    bool m_unloaded = false;
+    bool m_inResize = false;
+    DayNames m_dayNames;
+    AlarmTable m_alarms;
+    AlarmMinuteGate m_alarmGate;
+    MruList m_mru;
+};

@@ -1,0 +1,220 @@
+// The layout pass of the main window, its resize handling and the size switch.
+#include "frmMain.h"
+
+#include "Twips.h"
+#include "WindowLayout.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <cmath>
+
+namespace {
+
+using layout::Control;
+using layout::ControlState;
+using layout::LayoutModel;
+
+// Each child control carries the twips geometry it was last given, so the next pass starts from
+// exact lengths rather than from whole pixels.
+const char* const kTwipsProperty = "twipsGeometry";
+
+ControlState stateOf(const QWidget& widget, const ControlState& initial) {
+    const QRect pixels = widget.geometry();
+    const QVariant stored = widget.property(kTwipsProperty);
+    const bool known = stored.isValid();
+    const QRectF remembered = stored.toRectF();
+    const auto candidate = [known](qreal value) {
+        return known ? std::optional<float>(static_cast<float>(value)) : std::nullopt;
+    };
+
+    ControlState state;
+    state.left = layout::twipsFor(pixels.x(), {candidate(remembered.x()), initial.left});
+    state.top = layout::twipsFor(pixels.y(), {candidate(remembered.y()), initial.top});
+    state.width = layout::twipsFor(pixels.width(), {candidate(remembered.width()), initial.width});
+    state.height =
+        layout::twipsFor(pixels.height(), {candidate(remembered.height()), initial.height});
+    state.visible = !widget.isHidden();
+    const QFont font = widget.font();
+    state.fontName = font.family();
+    state.fontSize = static_cast<float>(font.pointSizeF());
+    state.fontBold = font.bold();
+    if (const auto* frame = qobject_cast<const QGroupBox*>(&widget))
+        state.caption = frame->title();
+    return state;
+}
+
+// Writes what the pass changed; untouched properties are left alone, so a control keeps the font
+// it inherits (the date labels) and no needless geometry or show/hide events are raised.
+void writeBack(QWidget& widget, const ControlState& before, const ControlState& after) {
+    const QRect pixels(twips::toPixels(after.left), twips::toPixels(after.top),
+                       twips::toPixels(after.width), twips::toPixels(after.height));
+    if (widget.geometry() != pixels)
+        widget.setGeometry(pixels);
+    widget.setProperty(kTwipsProperty, QRectF(after.left, after.top, after.width, after.height));
+
+    if (after.fontName != before.fontName || after.fontSize != before.fontSize ||
+        after.fontBold != before.fontBold) {
+        QFont font = widget.font();
+        font.setFamily(after.fontName);
+        font.setPointSizeF(after.fontSize);
+        font.setBold(after.fontBold);
+        widget.setFont(font);
+    }
+    if (after.caption != before.caption) {
+        if (auto* frame = qobject_cast<QGroupBox*>(&widget))
+            frame->setTitle(after.caption);
+    }
+    // Shown last, so a control appears with its new geometry and font already in place.
+    if (after.visible != before.visible)
+        widget.setVisible(after.visible);
+}
+
+} // namespace
+
+std::array<QWidget*, 8> frmMain::layoutControls() const {
+    static_assert(layout::kChildCount == 8);
+    // In the order of layout::Control.
+    return {FrameLocal, FrameOther, lstTimeZoneLocal, lstTimeZoneOther,
+            Label1,     Label2,     Label3,           Label4};
+}
+
+void frmMain::WindowResize() {
+    const LayoutModel initial = layout::initialModel();
+    LayoutModel before;
+    const std::array<QWidget*, layout::kChildCount> controls = layoutControls();
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        before.controls[i] = stateOf(*controls[i], initial.controls[i]);
+    before[Control::Window].width = static_cast<float>(m_outerTwips.width());
+    before[Control::Window].height = static_cast<float>(m_outerTwips.height());
+    before.chk24hLocal = chk24hLocal->isChecked();
+    before.chk24hOther = chk24hOther->isChecked();
+    if (const QListWidgetItem* selected = lstTimeZoneOther->currentItem())
+        before.otherSelection = selected->text();
+
+    const LayoutModel after =
+        layout::apply(before, layout::sizeFor(mnSmall->isChecked(), mnMini->isChecked()));
+
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        writeBack(*controls[i], before.controls[i], after.controls[i]);
+    setOuterSizeTwips(static_cast<int>(std::lround(after[Control::Window].width)),
+                      static_cast<int>(std::lround(after[Control::Window].height)));
+}
+
+void frmMain::setOuterSizeTwips(int widthTwips, int heightTwips) {
+    m_outerTwips = QSize(widthTwips, heightTwips);
+    // Many window systems refuse to size a minimised window; the size is given on restore.
+    if (isMinimized())
+        return;
+    applyOuterSize();
+}
+
+void frmMain::applyOuterSize() {
+    if (m_outerTwips.isEmpty())
+        return;
+    // The table's sizes include title bar and border. Their size is known only once the window
+    // manager has framed the window (zero before); a later change of the frame is caught by
+    // applyOuterSizeIfFrameChanged().
+    const QWindow* const handle = windowHandle();
+    m_appliedFrame = handle != nullptr ? handle->frameMargins() : QMargins();
+    const QSize client =
+        layout::clientSizeFor(static_cast<float>(m_outerTwips.width()),
+                              static_cast<float>(m_outerTwips.height()), m_appliedFrame);
+    if (m_sizableBorder) {
+        if (size() != client)
+            resize(client);
+    } else if (minimumSize() != client || maximumSize() != client) {
+        setFixedSize(client);
+    }
+}
+
+void frmMain::applyOuterSizeIfFrameChanged() {
+    m_frameCheckQueued = false;
+    const QWindow* const handle = windowHandle();
+    if (handle == nullptr || isMinimized() || handle->frameMargins() == m_appliedFrame)
+        return;
+    applyOuterSize();
+}
+
+// A fixed single border cannot be dragged; a sizable one can. Both are size constraints of the
+// one native window: changing the window flags instead would hide and re-create it.
+void frmMain::setSizableBorder(bool sizable) {
+    m_sizableBorder = sizable;
+    if (sizable) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(size());
+    }
+}
+
+void frmMain::Form_Resize() {
+    if (mnSmall->isChecked() || mnMini->isChecked())
+        return;
+    WindowResize();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        applyOuterSize();
+}
+
+bool frmMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    // The window manager reports its frame (_NET_FRAME_EXTENTS) after mapping the window and
+    // again when the frame changes, e.g. when a sizable border gains a resize handle. Qt raises
+    // no event of its own for that, and reads the new frame only after this event, so the check
+    // is queued.
+    if (eventType == "xcb_generic_event_t" && !m_frameCheckQueued) {
+        const auto* generic = static_cast<const xcb_generic_event_t*>(message);
+        switch (generic->response_type & 0x7f) {
+        case XCB_PROPERTY_NOTIFY:
+        case XCB_CONFIGURE_NOTIFY:
+        case XCB_REPARENT_NOTIFY:
+        case XCB_MAP_NOTIFY:
+            m_frameCheckQueued = true;
+            QTimer::singleShot(0, this, &frmMain::applyOuterSizeIfFrameChanged);
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void frmMain::mnSmall_Click() {
+    switchSize(mnSmall, mnMini);
+}
+
+void frmMain::mnMini_Click() {
+    switchSize(mnMini, mnSmall);
+}
+
+// Each size item switches its own size on and off; choosing one small size while the other is
+// active goes straight from one to the other, and leaving either ends in the normal size.
+void frmMain::switchSize(QAction* chosen, QAction* other) {
+    if (chosen->isChecked()) {
+        chosen->setChecked(false);
+        setSizableBorder(true);
+    } else {
+        chosen->setChecked(true);
+        other->setChecked(false);
+        setSizableBorder(false);
+    }
+    RefreshSettings();
+    WindowResize();
+}

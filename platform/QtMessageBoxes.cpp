@@ -1,0 +1,57 @@
+#include "QtMessageBoxes.h"
+
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::StandardButtons standardButtons(MessageBoxes::Buttons buttons) {
+    switch (buttons) {
+    case MessageBoxes::Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageBoxes::Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageBoxes::Buttons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+// Closing the box without a button (Escape, the title bar's close button) gives the negative
+// answer, as Qt picks No or Cancel for the escape button.
+MessageBoxes::Answer answerFor(QMessageBox::StandardButton button, MessageBoxes::Buttons buttons) {
+    switch (button) {
+    case QMessageBox::Yes:
+        return MessageBoxes::Answer::Yes;
+    case QMessageBox::No:
+        return MessageBoxes::Answer::No;
+    case QMessageBox::Cancel:
+        return MessageBoxes::Answer::Cancel;
+    case QMessageBox::Ok:
+        return MessageBoxes::Answer::Ok;
+    default:
+        break;
+    }
+    switch (buttons) {
+    case MessageBoxes::Buttons::YesNo:
+        return MessageBoxes::Answer::No;
+    case MessageBoxes::Buttons::OkCancel:
+        return MessageBoxes::Answer::Cancel;
+    case MessageBoxes::Buttons::Ok:
+        break;
+    }
+    return MessageBoxes::Answer::Ok;
+}
+
+} // namespace
+
+MessageBoxes::Answer QtMessageBoxes::show(QWidget* parent, const QString& text, Buttons buttons,
+                                          const QString& title) {
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    // Texts carry setup names and file paths; a name like "<b>" must show as typed.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setStandardButtons(standardButtons(buttons));
+    box.exec();
+    return answerFor(box.standardButton(box.clickedButton()), buttons);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+class Clock;
+class SettingsStore;
+class MessageBoxes;
+class WindowStacking;
+class SoundPlayer;
+
+// The platform services a window works with; production wires the real ones, tests fakes.
+struct Services {
+    Clock& clock;
+    SettingsStore& store;
+    MessageBoxes& messages;
+    WindowStacking& stacking;
+    SoundPlayer& sound;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// What the setup editor needs of the main window: the current setup name, which the editor
+// sets on Save, OK and Delete, and the Other zone shown there, which Save copies into a setup.
+class SetupHost {
+public:
+    virtual ~SetupHost() = default;
+    virtual QString currSetup() const = 0;
+    virtual void setCurrSetup(const QString& name) = 0;
+    virtual int otherIndex() const = 0; // selected row of lstTimeZoneOther, -1 when none
+    virtual int chkDSTOther() const = 0; // 0 or 1
+    virtual int chk05Other() const = 0;  // 0 or 1
+};

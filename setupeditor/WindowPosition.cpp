@@ -1,0 +1,29 @@
+#include "WindowPosition.h"
+
+#include "Numeric.h"
+#include "SettingsStore.h"
+#include "StoreKeys.h"
+
+#include <QWidget>
+
+#include <cmath>
+
+namespace windowposition {
+
+int toPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+
+double toTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+QPoint read(const SettingsStore& store, const QString& leftKey, const QString& topKey) {
+    return {toPixels(Val(store.read(keys::kSettings, leftKey))),
+            toPixels(Val(store.read(keys::kSettings, topKey)))};
+}
+
+void write(SettingsStore& store, const QString& leftKey, const QString& topKey,
+           const QWidget& window) {
+    // pos() is the frame's corner, the same corner move() takes when the position is restored.
+    store.write(keys::kSettings, leftKey, QString::number(toTwips(window.pos().x())));
+    store.write(keys::kSettings, topKey, QString::number(toTwips(window.pos().y())));
+}
+
+} // namespace windowposition

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+class SettingsStore;
+class QWidget;
+
+// Window positions are stored in twips in section "Settings" and shown in device-independent
+// pixels at 96 per inch (15 twips a pixel), so a position survives a change of screen scaling.
+namespace windowposition {
+
+inline constexpr double kTwipsPerPixel = 15.0;
+
+int toPixels(double twips);
+double toTwips(int pixels);
+
+// The stored position; absent or non-numeric values count as 0, the screen's top left corner.
+QPoint read(const SettingsStore& store, const QString& leftKey, const QString& topKey);
+// Writes the window's outer top-left corner; throws RuntimeError when the store fails.
+void write(SettingsStore& store, const QString& leftKey, const QString& topKey,
+           const QWidget& window);
+
+} // namespace windowposition

@@ -1,0 +1,56 @@
+#include "frmMonthView.h"
+
+#include "Clock.h"
+#include "MessageBoxes.h"
+#include "RuntimeError.h"
+#include "Services.h"
+#include "SetupTexts.h"
+#include "WindowPosition.h"
+
+#include <QCalendarWidget>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr double kClientWidthTwips = 2715.0;
+constexpr double kClientHeightTwips = 2370.0;
+
+} // namespace
+
+frmMonthView::frmMonthView(Services& services, QWidget* parent)
+    : QDialog(parent), m_services(services) {
+    setObjectName(QStringLiteral("frmMonthView"));
+    setWindowTitle(QStringLiteral("Pick Alarm Date"));
+
+    MonthView1 = new QCalendarWidget(this);
+    MonthView1->setObjectName(QStringLiteral("MonthView1"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(MonthView1);
+    // The calendar's own minimum wins where the design size is too small for the font.
+    resize(windowposition::toPixels(kClientWidthTwips),
+           windowposition::toPixels(kClientHeightTwips));
+
+    connect(MonthView1, &QCalendarWidget::clicked, this, &frmMonthView::dayClicked);
+}
+
+void frmMonthView::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    move(windowposition::read(m_services.store, setuptexts::kPickerLeft, setuptexts::kPickerTop));
+    MonthView1->setSelectedDate(m_services.clock.now().date());
+}
+
+void frmMonthView::done(int result) {
+    // Closing is never refused; a position that cannot be stored is only reported.
+    try {
+        windowposition::write(m_services.store, setuptexts::kPickerLeft, setuptexts::kPickerTop,
+                              *this);
+    } catch (const RuntimeError& error) {
+        m_services.messages.inform(this, error.description() +
+                                             QStringLiteral(" in frmMonthView.Form_QueryUnload()"));
+    }
+    QDialog::done(result);
+}
