@@ -366,12 +366,12 @@ int frmMain::otherIndex() const
     return lstTimeZoneOther->currentRow();
 }
 
-int frmMain::chkDSTOther() const
+int frmMain::otherDST() const
 {
     return chkDSTOther->isChecked() ? 1 : 0;
 }
 
-int frmMain::chk05Other() const
+int frmMain::otherHalf() const
 {
     return chk05Other->isChecked() ? 1 : 0;
 }
@@ -478,7 +478,7 @@ void frmMain::SaveSettings(const QString& setupName)
     try {
         SettingsStore& store = m_services.store;
         store.write(keys::kSettings, keys::kCurrSetup, setupName);
-        const OtherZone shown{otherIndex(), chkDSTOther(), chk05Other()};
+        const OtherZone shown{otherIndex(), otherDST(), otherHalf()};
         if (saveNeedsQuestion(setupName, readStoredZone(store, setupName), shown) &&
             m_services.messages.show(this, saveQuestionText(setupName),
                                      MessageBoxes::Buttons::YesNo) == MessageBoxes::Answer::No)

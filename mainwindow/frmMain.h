@@ -6,6 +6,7 @@
 #include "Services.h"
 #include "SetupHost.h"
 #include "ZoneTime.h"
+#include "frmAlarm.h"
 
 #include <QLocale>
 #include <QPointer>
@@ -19,7 +20,6 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QTimer;
-class frmAlarm;
 class RuntimeError;
 
 // The main window: the Local and the Other clock side by side, driven by one timer that ticks
@@ -63,8 +63,8 @@ public:
     QString currSetup() const override { return m_currSetup; }
     void setCurrSetup(const QString& name) override { m_currSetup = name; }
     int otherIndex() const override;
-    int chkDSTOther() const override;
-    int chk05Other() const override;
+    int otherDST() const override;
+    int otherHalf() const override;
 
     const AlarmTable& alarmTable() const { return m_alarms; }
     const MruList& mruList() const { return m_mru; }

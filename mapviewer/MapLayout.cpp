@@ -5,9 +5,13 @@
 
 #include <algorithm>
 
-std::int16_t MapLayout::horizontalMaximum() const { return CInt16(horizontalSpan); }
+std::int16_t MapLayout::horizontalMaximum() const {
+    return CInt16(horizontalSpan);
+}
 
-std::int16_t MapLayout::verticalMaximum() const { return CInt16(verticalSpan); }
+std::int16_t MapLayout::verticalMaximum() const {
+    return CInt16(verticalSpan);
+}
 
 MapLayout computeMapLayout(QSize client, int barThickness, QSize picture) {
     const int width = client.width() - barThickness;

@@ -11,7 +11,7 @@ MapScrollBar::MapScrollBar(Qt::Orientation orientation, QWidget* parent)
     setRange(0, 0);
     setSingleStep(10);
     setPageStep(100);
-
+    setTracking(false);
     // The bars take the keyboard focus so that the arrow and page keys scroll the picture.
     setFocusPolicy(Qt::StrongFocus);
     // The picture does not mirror in a right-to-left locale, so its bar must not either.
@@ -33,7 +33,9 @@ void MapScrollBar::setScrollMaximum(std::int16_t maximum) {
         emit valueChanged(value());
 }
 
-void MapScrollBar::setScrollValue(int value) { setValue(m_sign * limitScrollValue(value, m_maximum)); }
+void MapScrollBar::setScrollValue(int value) {
+    setValue(m_sign * limitScrollValue(value, m_maximum));
+}
 
 void MapScrollBar::keyPressEvent(QKeyEvent* event) {
     // QScrollBar inverts its controls so that Up and Down scroll the usual way, which also turns

@@ -68,7 +68,7 @@ frmPic::frmPic(MessageBoxes& messages, QWidget* parent, QString picturePath)
     connect(HScroll1, &QScrollBar::valueChanged, this, &frmPic::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &frmPic::VScroll1_Change);
 
-    resize(kDesignClientSize);
+    resize(kOpeningClientSize);
     Form_Load();
 }
 
@@ -124,9 +124,13 @@ void frmPic::layOut() {
     VScroll1->setScrollMaximum(layout.verticalMaximum());
 }
 
-void frmPic::HScroll1_Change() { Picture2->move(-HScroll1->scrollValue(), Picture2->y()); }
+void frmPic::HScroll1_Change() {
+    Picture2->move(-HScroll1->scrollValue(), Picture2->y());
+}
 
-void frmPic::VScroll1_Change() { Picture2->move(Picture2->x(), -VScroll1->scrollValue()); }
+void frmPic::VScroll1_Change() {
+    Picture2->move(Picture2->x(), -VScroll1->scrollValue());
+}
 
 int frmPic::barThickness() const {
     return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, HScroll1);

@@ -10,15 +10,15 @@ class MessageBoxes;
 class QLabel;
 
 // "Time Zone Map": the map picture in a viewport with a horizontal and a vertical scroll bar.
-// Each opening loads the picture afresh at the design size with its top-left corner in view;
-// nothing is stored. Controls carry their design names as objectName: Picture1 (the viewport,
+// Each opening loads the picture afresh at 571 x 509 pixels with its top-left corner in view;
+// nothing is stored. Each control has its name as objectName: Picture1 (the viewport,
 // which clips), Picture2 (the picture, at its own size), HScroll1 and VScroll1.
 class frmPic : public QDialog {
     Q_OBJECT
 
 public:
-    // Client area at design, in pixels.
-    static constexpr QSize kDesignClientSize{571, 509};
+    // Client area of a freshly opened window, in pixels.
+    static constexpr QSize kOpeningClientSize{571, 509};
 
     // Runs Form_Load. A relative path is looked up in the current working directory. When the
     // picture cannot be loaded the window is shown at once (not modal) without the picture, and

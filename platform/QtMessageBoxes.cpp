@@ -1,6 +1,9 @@
 #include "QtMessageBoxes.h"
 
 #include <QMessageBox>
+#include <QPointer>
+
+#include <memory>
 
 namespace {
 
@@ -16,8 +19,8 @@ QMessageBox::StandardButtons standardButtons(MessageBoxes::Buttons buttons) {
     return QMessageBox::Ok;
 }
 
-// Closing the box without a button (Escape, the title bar's close button) gives the negative
-// answer, as Qt picks No or Cancel for the escape button.
+// Closing the box without a button (Escape, the title bar's close button, the box destroyed
+// with its parent) gives the negative answer, as Qt picks No or Cancel for the escape button.
 MessageBoxes::Answer answerFor(QMessageBox::StandardButton button, MessageBoxes::Buttons buttons) {
     switch (button) {
     case QMessageBox::Yes:
@@ -46,12 +49,19 @@ MessageBoxes::Answer answerFor(QMessageBox::StandardButton button, MessageBoxes:
 
 MessageBoxes::Answer QtMessageBoxes::show(QWidget* parent, const QString& text, Buttons buttons,
                                           const QString& title) {
-    QMessageBox box(parent);
-    box.setWindowTitle(title);
+    // The clock keeps ticking while the box is open, so its parent window may be destroyed
+    // meanwhile and take the box with it: the box is owned here only as long as it is alive.
+    auto box = std::make_unique<QMessageBox>(parent);
+    const QPointer<QMessageBox> alive = box.get();
+    box->setWindowTitle(title);
     // Texts carry setup names and file paths; a name like "<b>" must show as typed.
-    box.setTextFormat(Qt::PlainText);
-    box.setText(text);
-    box.setStandardButtons(standardButtons(buttons));
-    box.exec();
-    return answerFor(box.standardButton(box.clickedButton()), buttons);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    box->setStandardButtons(standardButtons(buttons));
+    box->exec();
+    if (alive.isNull()) {
+        (void)box.release(); // already deleted by its parent
+        return answerFor(QMessageBox::NoButton, buttons);
+    }
+    return answerFor(box->standardButton(box->clickedButton()), buttons);
 }

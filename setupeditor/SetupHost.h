@@ -10,6 +10,6 @@ public:
     virtual QString currSetup() const = 0;
     virtual void setCurrSetup(const QString& name) = 0;
     virtual int otherIndex() const = 0; // selected row of lstTimeZoneOther, -1 when none
-    virtual int chkDSTOther() const = 0; // 0 or 1
-    virtual int chk05Other() const = 0;  // 0 or 1
+    virtual int otherDST() const = 0;   // 0 or 1
+    virtual int otherHalf() const = 0;  // 0 or 1
 };

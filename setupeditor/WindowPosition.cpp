@@ -10,9 +10,13 @@
 
 namespace windowposition {
 
-int toPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+int toPixels(double twips) {
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
 
-double toTwips(int pixels) { return pixels * kTwipsPerPixel; }
+double toTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 QPoint read(const SettingsStore& store, const QString& leftKey, const QString& topKey) {
     return {toPixels(Val(store.read(keys::kSettings, leftKey))),

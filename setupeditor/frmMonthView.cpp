@@ -28,9 +28,10 @@ frmMonthView::frmMonthView(Services& services, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(MonthView1);
-    // The calendar's own minimum wins where the design size is too small for the font.
-    resize(windowposition::toPixels(kClientWidthTwips),
-           windowposition::toPixels(kClientHeightTwips));
+    // The calendar's own size wins where the intended size is too small for the font.
+    resize(QSize(windowposition::toPixels(kClientWidthTwips),
+                 windowposition::toPixels(kClientHeightTwips))
+               .expandedTo(sizeHint()));
 
     connect(MonthView1, &QCalendarWidget::clicked, this, &frmMonthView::dayClicked);
 }

@@ -32,6 +32,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 constexpr double kHeightTwips = 3570.0;
@@ -45,36 +47,40 @@ QPushButton* makeButton(const QString& caption, const QString& name, QWidget* pa
     return button;
 }
 
-template <typename Widget, typename... Args>
-Widget* named(const QString& name, Args&&... args) {
+template <typename Widget, typename... Args> Widget* named(const QString& name, Args&&... args) {
     auto* widget = new Widget(std::forward<Args>(args)...);
     widget->setObjectName(name);
     return widget;
 }
 
 // The part of a path after its last separator; the whole path when it has none.
-QString fileNamePart(const QString& path) { return path.section(u'/', -1); }
+QString fileNamePart(const QString& path) {
+    return path.section(u'/', -1);
+}
 
 } // namespace
 
 frmSetup::frmSetup(Services& services, SetupHost& host, QWidget* parent)
     : QDialog(parent), m_services(services), m_host(host),
       m_openFileDialog([](QWidget* owner, const QString& filter) {
-          return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
+          // Only the description shows; the pattern is matched all the same.
+          return QFileDialog::getOpenFileName(owner, QString(), QString(), filter, nullptr,
+                                              QFileDialog::HideNameFilterDetails);
       }) {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Meridex Setup"));
     buildControls();
     connectHandlers();
 
-    // Form_Load: where the user left the window, the design height, and a full load on showing.
-    move(windowposition::read(m_services.store, setuptexts::kEditorLeft,
-                              setuptexts::kEditorTop));
+    // Form_Load: where the user left the window, its fixed height, and a full load on showing.
+    move(windowposition::read(m_services.store, setuptexts::kEditorLeft, setuptexts::kEditorTop));
     resize(sizeHint().width(), windowposition::toPixels(kHeightTwips));
     m_reload = true;
 }
 
-void frmSetup::setOpenFileDialog(OpenFileDialog dialog) { m_openFileDialog = std::move(dialog); }
+void frmSetup::setOpenFileDialog(OpenFileDialog dialog) {
+    m_openFileDialog = std::move(dialog);
+}
 
 QString frmSetup::soundFilter() {
     return QStringLiteral("WAV files (*.wav) ") + QStringLiteral("(*.wav)");
@@ -94,16 +100,19 @@ void frmSetup::buildControls() {
     Frame1 = named<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Alarm"), this);
     for (int i = 0; i < setuptexts::kWhenCount; ++i) {
         optWhen[static_cast<std::size_t>(i)] = named<QRadioButton>(
-            QStringLiteral("optWhen%1").arg(i), QString::fromLatin1(setuptexts::kWhenCaptions[static_cast<std::size_t>(i)]),
-            Frame1);
+            QStringLiteral("optWhen%1").arg(i),
+            QString::fromLatin1(setuptexts::kWhenCaptions[static_cast<std::size_t>(i)]), Frame1);
     }
     Label2 = named<QLabel>(QStringLiteral("Label2"), QStringLiteral("Enter time (hh:mm)"), Frame1);
     txtAlarmTime = named<QLineEdit>(QStringLiteral("txtAlarmTime"), Frame1);
     txtAlarmTime->setToolTip(QStringLiteral("24 hour format"));
     Label2->setBuddy(txtAlarmTime);
-    chkLocalTime = named<QCheckBox>(QStringLiteral("chkLocalTime"), QStringLiteral("Local Time"), Frame1);
-    chkOtherTime = named<QCheckBox>(QStringLiteral("chkOtherTime"), QStringLiteral("Other Time"), Frame1);
-    Label3 = named<QLabel>(QStringLiteral("Label3"), QStringLiteral("Select Sound File to play:"), Frame1);
+    chkLocalTime =
+        named<QCheckBox>(QStringLiteral("chkLocalTime"), QStringLiteral("Local Time"), Frame1);
+    chkOtherTime =
+        named<QCheckBox>(QStringLiteral("chkOtherTime"), QStringLiteral("Other Time"), Frame1);
+    Label3 = named<QLabel>(QStringLiteral("Label3"), QStringLiteral("Select Sound File to play:"),
+                           Frame1);
     txtAlarmSound = named<QLineEdit>(QStringLiteral("txtAlarmSound"), Frame1);
     Label3->setBuddy(txtAlarmSound);
     cmdTryIt = makeButton(QStringLiteral("Try it"), QStringLiteral("cmdTryIt"), Frame1);
@@ -257,7 +266,9 @@ void frmSetup::Form_Activate() {
     }
 }
 
-void frmSetup::loadResetSoundBox() { txtAlarmSound->clear(); }
+void frmSetup::loadResetSoundBox() {
+    txtAlarmSound->clear();
+}
 
 void frmSetup::loadResetTimeBase() {
     {
@@ -437,7 +448,9 @@ QString frmSetup::timeBoxText(DateValue t, bool withDate) const {
     return withDate ? formatDate(t, QStringLiteral("Short Date")) + u' ' + time : time;
 }
 
-QDate frmSetup::today() const { return m_services.clock.now().date(); }
+QDate frmSetup::today() const {
+    return m_services.clock.now().date();
+}
 
 void frmSetup::report(const RuntimeError& error, const char* procedure) {
     m_services.messages.inform(this, error.description() + QStringLiteral(" in ") +

@@ -16,9 +16,13 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-void frmSetup::chkLocalTime_Click() { switchTimeBase(chkLocalTime, chkOtherTime); }
+void frmSetup::chkLocalTime_Click() {
+    switchTimeBase(chkLocalTime, chkOtherTime);
+}
 
-void frmSetup::chkOtherTime_Click() { switchTimeBase(chkOtherTime, chkLocalTime); }
+void frmSetup::chkOtherTime_Click() {
+    switchTimeBase(chkOtherTime, chkLocalTime);
+}
 
 void frmSetup::switchTimeBase(QCheckBox* clicked, QCheckBox* partner) {
     if (!clicked->isEnabled())
@@ -50,8 +54,9 @@ void frmSetup::optWhen_Click(int index) {
     if (!typed) {
         txtAlarmTime->clear();
     } else if (index == setuptexts::kWhenOnce && m_whenIndex != setuptexts::kWhenOnce) {
-        txtAlarmTime->setText(formatDate(datevalue::fromDate(today()), QStringLiteral("Short Date")) +
-                              u' ' + formatDate(*typed, QStringLiteral("hh:mm AM/PM")));
+        txtAlarmTime->setText(
+            formatDate(datevalue::fromDate(today()), QStringLiteral("Short Date")) + u' ' +
+            formatDate(*typed, QStringLiteral("hh:mm AM/PM")));
     } else {
         txtAlarmTime->setText(formatDate(*typed, QStringLiteral("hh:mm AM/PM")));
     }

@@ -67,7 +67,7 @@ void frmSetup::cmdSave_Click() {
     if (refuseName(name))
         return;
 
-    const OtherZone shown{m_host.otherIndex(), m_host.chkDSTOther(), m_host.chk05Other()};
+    const OtherZone shown{m_host.otherIndex(), m_host.otherDST(), m_host.otherHalf()};
     bool appended = false;
     bool listStored = false;
     try {
@@ -150,8 +150,8 @@ void frmSetup::cmdDelete_Click() {
         m_services.messages.inform(this, setuptexts::kReservedName);
         return;
     }
-    if (m_services.messages.show(this, setuptexts::kDeleteQuestion,
-                                 MessageBoxes::Buttons::YesNo) == MessageBoxes::Answer::No)
+    if (m_services.messages.show(this, setuptexts::kDeleteQuestion, MessageBoxes::Buttons::YesNo) ==
+        MessageBoxes::Answer::No)
         return;
 
     SettingsStore& store = m_services.store;
@@ -183,7 +183,9 @@ void frmSetup::cmdDelete_Click() {
     }
 }
 
-void frmSetup::cmdCancel_Click() { reject(); }
+void frmSetup::cmdCancel_Click() {
+    reject();
+}
 
 bool frmSetup::SaveAlarm() {
     // Never into no section, nor into the clock's own settings (only a store edited by hand can

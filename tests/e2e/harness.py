@@ -26,6 +26,31 @@ Waiting is always polling against a deadline, never a fixed sleep.
 Tests are run by CTest as ``python3 test_x.py --meridex PATH --source-dir DIR
 --work-dir DIR``.  Exit status: 0 pass, 1 fail, 77 skipped (Xvfb or openbox
 missing).
+
+What a test has (window ids are ints):
+  Session(work_dir, sound=False, record=True, screen=(1280, 1024), dpi=96,
+          start_sound_now=True)
+    .start_meridex(binary, ini=, cwd=, faketime=, movable_clock=, tz="UTC",
+                   env=, args=, home=, sound_server=True) -> App
+    .start_sound_server() / .start_recorder() / .stop_recorder() -> Recording
+    .wait_for_tone(freq=None, timeout=5)
+    .windows() -> [WindowInfo(wid, pid, title)]   (managed top-levels)
+    .find_window(title|regex, pid=) / .wait_window(title|regex, timeout=, app=)
+    .wait_no_window(title) / .describe_windows() / .title(wid)
+    .geometry(wid) -> Geometry (client + frame extents, .outer_width ...)
+    .frame_geometry(wid) / .net_wm_state(wid) -> set / .wait_state(wid, "ABOVE")
+    .window_property(wid, name) / .window_type(wid) / .window_types(wid)
+    .visible_windows(pid=) / .popup_windows(pid=) / .is_override_redirect(wid)
+    .close_window(wid)   (_NET_CLOSE_WINDOW: the program's normal close)
+    .activate(wid) / .move_mouse(x, y, window=) / .mouse_position()
+    .click(x, y, button=1, window=, repeat=1) / .mouse_down() / .mouse_up()
+    .key(*keys, window=) / .type_text(text, window=)
+    .grab(window=) -> Image / .screenshot(path, window=) / .run_x(*argv)
+  App: .pid .running() .wait_exit(timeout) .stop() .output() .ini_path
+       .read_ini() .ini_text() .set_clock(when) .shift_clock(seconds)
+  read_ini / parse_ini / format_ini / write_ini   (QSettings' INI escaping)
+  Image: .pixel .crop .diff_count .colours .save;  make_tone_wav(path, freq)
+  check / check_equal / wait_for(predicate, timeout, what) / Failure / Skip
 """
 
 from __future__ import annotations
@@ -822,9 +847,14 @@ class Session:
             env["DISPLAY"] = self.display
         return env
 
+    def run_x(self, *argv: str, timeout: float = 15.0, check_rc: bool = True,
+              input: Optional[bytes] = None) -> str:
+        """Run an X client tool (xdotool, xprop, ...) on the session's display
+        and return its output; a non-zero exit is a Failure unless check_rc=False."""
+        return self._x(*argv, timeout=timeout, check_rc=check_rc, input=input)
+
     def _x(self, *argv: str, timeout: float = 15.0, check_rc: bool = True,
            input: Optional[bytes] = None) -> str:
-        """Run an X client tool on the session's display and return its output."""
         env = self.base_env()
         try:
             out = subprocess.run([_tool(argv[0]), *argv[1:]], env=env, capture_output=True,
@@ -1109,6 +1139,29 @@ class Session:
         return Geometry(field("Absolute upper-left X"), field("Absolute upper-left Y"),
                         field("Width"), field("Height"), *extents)
 
+    def frame_geometry(self, wid: int) -> Geometry:
+        """The window manager's frame window around ``wid`` (the root's child
+        holding it), its border included, as a Geometry with no extents."""
+        current = wid
+        while True:
+            tree = self._x("xwininfo", "-children", "-id", str(current))
+            m = re.search(r"Parent window id: (0x[0-9a-f]+)( \(the root window\))?", tree)
+            if not m:
+                raise Failure(f"xwininfo gave no parent for 0x{current:x}")
+            if m.group(2):
+                break
+            current = int(m.group(1), 16)
+        info = self._x("xwininfo", "-id", str(current))
+
+        def field(label: str) -> int:
+            found = re.search(rf"^\s*{label}:\s*(-?\d+)", info, re.M)
+            if not found:
+                raise Failure(f"xwininfo gave no {label!r} for 0x{current:x}")
+            return int(found.group(1))
+        border = field("Border width")
+        return Geometry(field("Absolute upper-left X") - border, field("Absolute upper-left Y") - border,
+                        field("Width") + 2 * border, field("Height") + 2 * border)
+
     def net_wm_state(self, wid: int) -> set:
         """The _NET_WM_STATE atoms of a window, e.g. {"_NET_WM_STATE_ABOVE"}."""
         out = self._x("xprop", "-id", str(wid), "_NET_WM_STATE", check_rc=False)
@@ -1139,6 +1192,16 @@ class Session:
         """_NET_WM_WINDOW_TYPE atoms without their prefix, e.g. {"NORMAL"}."""
         text = self.window_property(wid, "_NET_WM_WINDOW_TYPE")
         return set(re.findall(r"(?<![A-Z_])_NET_WM_WINDOW_TYPE_(\w+)", text))
+
+    def window_type(self, wid: int) -> str:
+        """The first _NET_WM_WINDOW_TYPE without its prefix ("NORMAL", "DIALOG").
+
+        Qt 6.4 on X11 maps a QMenu as an override-redirect window typed
+        NORMAL: find open menus with popup_windows(), not by this type.
+        """
+        m = re.search(r"(?<![A-Z_])_NET_WM_WINDOW_TYPE_(\w+)",
+                      self.window_property(wid, "_NET_WM_WINDOW_TYPE").split("=", 1)[-1])
+        return m.group(1) if m else ""
 
     def is_override_redirect(self, wid: int) -> bool:
         """True for windows the window manager leaves alone: popup menus, tooltips."""

@@ -20,7 +20,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Bars of the design's 17 pixels, whatever the platform's style would give.
+// Bars of 17 pixels, whatever the platform's style would give.
 class SeventeenPixelBars final : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
@@ -90,7 +90,7 @@ private slots:
     void init();
     void cleanup();
 
-    void opensAtDesignSizeWithTheCornerInView();
+    void opensAt571x509WithTheCornerInView();
     void barsMoveThePicture();
     void draggedThumbMovesThePictureWhenReleased();
     void resizeKeepsTheScrollPosition();
@@ -124,14 +124,16 @@ void TestFrmPic::initTestCase() {
     m_initialDir = QDir::currentPath();
 }
 
-void TestFrmPic::init() { m_messages.clear(); }
+void TestFrmPic::init() {
+    m_messages.clear();
+}
 
 void TestFrmPic::cleanup() {
     QDir::setCurrent(m_initialDir);
     QFile::remove(path(u"TimeZoneMap.jpg"_s));
 }
 
-void TestFrmPic::opensAtDesignSizeWithTheCornerInView() {
+void TestFrmPic::opensAt571x509WithTheCornerInView() {
     frmPic viewer(m_messages, nullptr, picture(QSize(2000, 1000)));
     QVERIFY(viewer.loaded());
     QVERIFY(!viewer.isVisible());
@@ -358,8 +360,8 @@ void TestFrmPic::pictureTooWideForSixteenBits() {
     QVERIFY(!viewer.loaded());
     QVERIFY(viewer.isVisible());
     // Showing the window runs its resize, which meets the same overflow.
-    QCOMPARE(m_messages.texts(), QStringList({u"Overflow in Form_Resize()"_s,
-                                              u"Overflow in frmPic.Form_Load()"_s}));
+    QCOMPARE(m_messages.texts(),
+             QStringList({u"Overflow in Form_Resize()"_s, u"Overflow in frmPic.Form_Load()"_s}));
     QCOMPARE(child<QLabel>(viewer, "Picture2")->size(), QSize(554 + 32768, 8));
     QVERIFY(child<MapScrollBar>(viewer, "HScroll1")->isHidden());
 }

@@ -8,7 +8,7 @@ class TestMapLayout : public QObject {
     Q_OBJECT
 
 private slots:
-    void designSizeWithTheDesignPicture();
+    void picture2000x1000InClient571x509();
     void windowLargerThanThePicture();
     void clientJustAsLargeAsTheBars();
     void clientNarrowerOrLowerThanABar_data();
@@ -19,7 +19,7 @@ private slots:
     void scrollValueLimitedByANewMaximum();
 };
 
-void TestMapLayout::designSizeWithTheDesignPicture() {
+void TestMapLayout::picture2000x1000InClient571x509() {
     const MapLayout layout = computeMapLayout(QSize(571, 509), 17, QSize(2000, 1000));
     QCOMPARE(layout.viewport, QRect(0, 0, 554, 492));
     QCOMPARE(layout.horizontalBar, QRect(0, 492, 554, 17));

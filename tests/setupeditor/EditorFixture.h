@@ -29,8 +29,8 @@ public:
     QString currSetup() const override { return current; }
     void setCurrSetup(const QString& name) override { current = name; }
     int otherIndex() const override { return other; }
-    int chkDSTOther() const override { return dst; }
-    int chk05Other() const override { return half; }
+    int otherDST() const override { return dst; }
+    int otherHalf() const override { return half; }
 
     QString current;
     int other = 11;
@@ -53,8 +53,8 @@ public:
 // scripted message boxes and a file chooser that answers from `chosenFile`.
 struct EditorFixture {
     explicit EditorFixture(Contents contents = {})
-        : clock(QDateTime(QDate(2026, 12, 7), QTime(14, 0))), store(std::move(contents)),
-          services{clock, store, messages, stacking, sound} {}
+        : clock(QDateTime(QDate(2026, 12, 7), QTime(14, 0))),
+          store(std::move(contents)), services{clock, store, messages, stacking, sound} {}
 
     frmSetup& open() {
         editor = std::make_unique<frmSetup>(services, host);
@@ -100,7 +100,9 @@ struct EditorFixture {
         edit->setFocus();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, text);
+        // Key events carrying their text: dates and AM/PM texts of some locales are not ASCII.
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
     void chooseEntry(int index) const { names()->setCurrentIndex(index); }
 
@@ -136,4 +138,11 @@ inline QString dump(const Contents& contents) {
 
 #define COMPARE_STORE(actual, expected) QCOMPARE(dump(actual), dump(expected))
 
-inline DateValue timeOfDay(int h, int m) { return datevalue::fromTime(QTime(h, m)); }
+inline DateValue timeOfDay(int h, int m) {
+    return datevalue::fromTime(QTime(h, m));
+}
+
+// A time of day as the time box shows it ("07:30 PM" in English).
+inline QString clock12(int h, int m) {
+    return formatDate(timeOfDay(h, m), QStringLiteral("hh:mm AM/PM"));
+}

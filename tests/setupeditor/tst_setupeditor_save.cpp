@@ -54,7 +54,8 @@ Contents threeSetups() {
                  {"Setup1", "B"},
                  {"Setup2", "C"}}}};
     for (const char* name : {"A", "B", "C"})
-        c[QLatin1String(name)] = {{"OtherIndex", "11"}, {"AlarmTimeGMT", "08:00:00"}, {"When", " 1"}};
+        c[QLatin1String(name)] = {
+            {"OtherIndex", "11"}, {"AlarmTimeGMT", "08:00:00"}, {"When", " 1"}};
     return c;
 }
 
@@ -94,7 +95,7 @@ private slots:
         f.host.current = QStringLiteral("London");
         f.host.other = 2; // GMT+9 (Tokyo)
         f.open();
-        QCOMPARE(f.timeBox()->text(), QStringLiteral("07:00 AM"));
+        QCOMPARE(f.timeBox()->text(), clock12(7, 0));
 
         f.typeName(QStringLiteral("Tokyo "));
         f.typeTime(QStringLiteral("06:30"));
@@ -110,10 +111,10 @@ private slots:
         expected[kSettings]["Setup2"] = "Tokyo";
         expected[kSettings]["currSetup"] = "Tokyo";
         closedAtOrigin(expected);
-        expected["Tokyo"] = {{"OtherIndex", "2"},      {"chkDSTOther", "0"},
-                             {"chk05Other", "0"},      {"When", " 1"},
-                             {"AlarmTimeGMT", "20:30:00"}, {"chkLocalTime", "1"},
-                             {"Sound", kSound}};
+        expected["Tokyo"] = {
+            {"OtherIndex", "2"}, {"chkDSTOther", "0"},         {"chk05Other", "0"},
+            {"When", " 1"},      {"AlarmTimeGMT", "20:30:00"}, {"chkLocalTime", "1"},
+            {"Sound", kSound}};
         COMPARE_STORE(f.store.contents(), expected);
     }
 
@@ -136,15 +137,6 @@ private slots:
         expected["London"]["OtherIndex"] = "2";
         closedAtOrigin(expected);
         COMPARE_STORE(f.store.contents(), expected);
-    }
-
-    void sameZoneSavesWithoutQuestion() {
-        EditorFixture f(twoSetups());
-        f.host.current = QStringLiteral("London");
-        f.open();
-        f.press("cmdSave");
-        QCOMPARE(f.messages.texts(), QStringList());
-        QVERIFY(f.closedWith(QDialog::Accepted));
     }
 
     void okForANewNameAnsweredNoStoresNothing() {
@@ -208,7 +200,7 @@ private slots:
         f.tick(f.option(4));
         const DateValue christmas =
             datevalue::fromQDateTime(QDateTime(QDate(2026, 12, 25), QTime(7, 0)));
-        f.typeTime(EditorFixture::format(christmas, "Short Date") + QStringLiteral(" 07:00 AM"));
+        f.typeTime(EditorFixture::format(christmas, "Short Date") + u' ' + clock12(7, 0));
         f.press("cmdSave");
 
         QVERIFY(f.closedWith(QDialog::Accepted));
@@ -221,7 +213,7 @@ private slots:
         f.open();
         f.typeTime(QStringLiteral("19:30"));
         f.tick(f.option(3));
-        QCOMPARE(f.timeBox()->text(), QStringLiteral("07:30 PM"));
+        QCOMPARE(f.timeBox()->text(), clock12(19, 30));
         f.press("cmdSave");
 
         QVERIFY(f.closedWith(QDialog::Accepted));
@@ -248,7 +240,7 @@ private slots:
         f.host.other = 16;
         f.host.dst = 1;
         f.open();
-        QCOMPARE(f.timeBox()->text(), QStringLiteral("07:00 AM"));
+        QCOMPARE(f.timeBox()->text(), clock12(7, 0));
         QVERIFY(f.box("chkOtherTime")->isChecked());
 
         for (int i = 0; i < switches; ++i) {
@@ -256,8 +248,7 @@ private slots:
             f.tick(f.box(toLocal ? "chkLocalTime" : "chkOtherTime"));
             QCOMPARE(f.box("chkLocalTime")->isChecked(), toLocal);
             QCOMPARE(f.box("chkOtherTime")->isChecked(), !toLocal);
-            QCOMPARE(f.timeBox()->text(), toLocal ? QStringLiteral("10:00 PM")
-                                                  : QStringLiteral("07:00 AM"));
+            QCOMPARE(f.timeBox()->text(), toLocal ? clock12(22, 0) : clock12(7, 0));
         }
         f.press("cmdSave");
 
@@ -296,8 +287,9 @@ private slots:
     }
 
     void deletingTheOnlySetupFallsBackToDefault() {
-        const Contents start{{kSettings, {{"currSetup", "Solo"}, {"nbSetup", "1"}, {"Setup0", "Solo"}}},
-                             {"Solo", {{"OtherIndex", "3"}, {"When", " 2"}}}};
+        const Contents start{
+            {kSettings, {{"currSetup", "Solo"}, {"nbSetup", "1"}, {"Setup0", "Solo"}}},
+            {"Solo", {{"OtherIndex", "3"}, {"When", " 2"}}}};
         EditorFixture f(start);
         f.host.current = QStringLiteral("Solo");
         f.open();
@@ -325,8 +317,9 @@ private slots:
         f.open();
         f.typeName(QStringLiteral("Nowhere"));
         f.press("cmdDelete");
-        QCOMPARE(f.messages.texts(),
-                 QStringList({kDeleteQuestion, QStringLiteral("Cannot remove Nowhere from registry")}));
+        QCOMPARE(
+            f.messages.texts(),
+            QStringList({kDeleteQuestion, QStringLiteral("Cannot remove Nowhere from registry")}));
         COMPARE_STORE(f.store.contents(), threeSetups());
     }
 
@@ -344,10 +337,10 @@ private slots:
         expected[kSettings]["Setup2"] = "Default";
         expected[kSettings]["currSetup"] = "Default";
         closedAtOrigin(expected);
-        expected["Default"] = {{"OtherIndex", "2"},          {"chkDSTOther", "0"},
-                               {"chk05Other", "0"},          {"When", " 1"},
-                               {"AlarmTimeGMT", "21:00:00"}, {"chkLocalTime", "1"},
-                               {"Sound", kSound}};
+        expected["Default"] = {
+            {"OtherIndex", "2"}, {"chkDSTOther", "0"},         {"chk05Other", "0"},
+            {"When", " 1"},      {"AlarmTimeGMT", "21:00:00"}, {"chkLocalTime", "1"},
+            {"Sound", kSound}};
         COMPARE_STORE(f.store.contents(), expected);
 
         // The next opening lists only the named setups, and shows the Default alarm.
@@ -366,12 +359,18 @@ private slots:
             "name for the setup.");
         const QString empty =
             QStringLiteral("Please type a name for the setup: an empty name cannot be stored.");
-        QTest::newRow("Settings, Save") << "Settings" << "cmdSave" << reserved;
-        QTest::newRow("Settings, OK") << "Settings" << "cmdOK" << reserved;
-        QTest::newRow("Settings, Delete") << "Settings" << "cmdDelete" << reserved;
-        QTest::newRow("empty, Save") << "" << "cmdSave" << empty;
-        QTest::newRow("blanks, Save") << "   " << "cmdSave" << empty;
-        QTest::newRow("empty, OK") << "" << "cmdOK" << empty;
+        QTest::newRow("Settings, Save") << "Settings"
+                                        << "cmdSave" << reserved;
+        QTest::newRow("Settings, OK") << "Settings"
+                                      << "cmdOK" << reserved;
+        QTest::newRow("Settings, Delete") << "Settings"
+                                          << "cmdDelete" << reserved;
+        QTest::newRow("empty, Save") << ""
+                                     << "cmdSave" << empty;
+        QTest::newRow("blanks, Save") << "   "
+                                      << "cmdSave" << empty;
+        QTest::newRow("empty, OK") << ""
+                                   << "cmdOK" << empty;
     }
 
     void reservedAndEmptyNamesAreRefused() {
@@ -394,13 +393,14 @@ private slots:
         Contents start = twoSetups();
         start[kSettings]["nbSetup"] = "3";
         start[kSettings]["Setup2"] = "Broken";
-        start["Broken"] = {{"OtherIndex", "11"}, {"AlarmTimeGMT", "25:99 tomorrow"}, {"When", " 1"}};
+        start["Broken"] = {
+            {"OtherIndex", "11"}, {"AlarmTimeGMT", "25:99 tomorrow"}, {"When", " 1"}};
 
         // Opened on it: the editor's own starting time, 00:00 GMT, shown in Local time.
         start[kSettings]["currSetup"] = "Broken";
         EditorFixture first(start);
         first.open();
-        QCOMPARE(first.timeBox()->text(), QStringLiteral("10:00 AM"));
+        QCOMPARE(first.timeBox()->text(), clock12(10, 0));
         QVERIFY(first.option(1)->isChecked());
         QCOMPARE(first.messages.texts(), QStringList());
 
@@ -410,7 +410,7 @@ private slots:
         f.open();
         f.chooseEntry(2);
         QCOMPARE(f.editor->editorSetupName(), QStringLiteral("Broken"));
-        QCOMPARE(f.timeBox()->text(), QStringLiteral("07:00 AM"));
+        QCOMPARE(f.timeBox()->text(), clock12(7, 0));
         f.press("cmdSave");
         QVERIFY(f.closedWith(QDialog::Accepted));
         QCOMPARE(f.store.read("Broken", "AlarmTimeGMT"), QStringLiteral("21:00:00"));
@@ -428,18 +428,29 @@ private slots:
     }
 
     void failingStoreIsReportedAndTheEditorStaysOpen() {
-        EditorFixture f(twoSetups());
+        // "Stray" has a section of its own but is not listed.
+        Contents start = twoSetups();
+        start["Stray"] = {{"OtherIndex", "11"}};
+        EditorFixture f(start);
         f.open();
         f.store.failWrites(QStringLiteral("No space left on device"));
-        f.press("cmdSave");
-        QCOMPARE(f.messages.texts(),
-                 QStringList{QStringLiteral("No space left on device in cmdSave_Click()")});
-        QVERIFY(f.editor->isVisible());
-        COMPARE_STORE(f.store.contents(), twoSetups());
+        for (const char* name : {"London", "Tokyo", "Stray"}) {
+            f.messages.clear();
+            f.typeName(QLatin1String(name));
+            f.press("cmdSave");
+            QCOMPARE(f.messages.texts(),
+                     QStringList{QStringLiteral("No space left on device in cmdSave_Click()")});
+            QVERIFY(f.editor->isVisible());
+            // The list on screen stays the stored one, and the name stays typed.
+            QCOMPARE(f.listed(), QStringList({"London", "New York"}));
+            QCOMPARE(f.names()->currentText(), QLatin1String(name));
+            COMPARE_STORE(f.store.contents(), start);
+        }
 
         f.store.failWrites({});
         f.press("cmdSave");
         QVERIFY(f.closedWith(QDialog::Accepted));
+        QCOMPARE(f.store.read(kSettings, "Setup2"), QStringLiteral("Stray"));
     }
 
     void nameTheStoreRefusesLeavesTheListAlone() {
@@ -450,7 +461,8 @@ private slots:
         editor.show();
         auto* names = editor.findChild<QComboBox*>(QStringLiteral("cmbSetup"));
         EditorFixture::retype(names->lineEdit(), QStringLiteral("Odd/Name"));
-        QTest::mouseClick(editor.findChild<QPushButton*>(QStringLiteral("cmdSave")), Qt::LeftButton);
+        QTest::mouseClick(editor.findChild<QPushButton*>(QStringLiteral("cmdSave")),
+                          Qt::LeftButton);
 
         QCOMPARE(f.messages.texts(),
                  QStringList{QStringLiteral("Invalid section name in cmdSave_Click()")});

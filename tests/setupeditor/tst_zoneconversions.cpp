@@ -7,13 +7,22 @@ namespace {
 
 const QDate kToday(2026, 12, 7);
 
-DateValue timeOfDay(int h, int m, int s = 0) { return datevalue::fromTime(QTime(h, m, s)); }
+DateValue timeOfDay(int h, int m, int s = 0) {
+    return datevalue::fromTime(QTime(h, m, s));
+}
 
 DateValue at(const QDate& day, int h, int m) {
     return datevalue::fromQDateTime(QDateTime(day, QTime(h, m)));
 }
 
-enum class Conversion { LocalToGMT, OtherToGMT, GMTToLocal, GMTToOther, LocalToOther, OtherToLocal };
+enum class Conversion {
+    LocalToGMT,
+    OtherToGMT,
+    GMTToLocal,
+    GMTToOther,
+    LocalToOther,
+    OtherToLocal
+};
 
 DateValue convert(Conversion c, DateValue t, const ZoneValues& zones) {
     switch (c) {
@@ -66,8 +75,8 @@ private slots:
             << C::GMTToOther << 0.0 << 0.0F << timeOfDay(20, 0) << timeOfDay(7, 0);
         QTest::newRow("Local GMT+10 to Other GMT-5: 07:00 AM is 04:00 PM")
             << C::LocalToOther << 1.0 << 16.0F << timeOfDay(7, 0) << timeOfDay(16, 0);
-        QTest::newRow("and back")
-            << C::OtherToLocal << 1.0 << 16.0F << timeOfDay(16, 0) << timeOfDay(7, 0);
+        QTest::newRow("and back") << C::OtherToLocal << 1.0 << 16.0F << timeOfDay(16, 0)
+                                  << timeOfDay(7, 0);
         QTest::newRow("with a date: 25 Dec 07:00 becomes 24 Dec 16:00")
             << C::LocalToOther << 1.0 << 16.0F << at(QDate(2026, 12, 25), 7, 0)
             << at(QDate(2026, 12, 24), 16, 0);
@@ -140,8 +149,8 @@ private slots:
     }
 
     void leavingTheDateRangeIsAnOverflow() {
-        const DateValue lastMinute = datevalue::fromQDateTime(
-            QDateTime(QDate(9999, 12, 31), QTime(23, 0)));
+        const DateValue lastMinute =
+            datevalue::fromQDateTime(QDateTime(QDate(9999, 12, 31), QTime(23, 0)));
         try {
             ConvertZoneTime(lastMinute, 23.0F, 11.0F, kToday);
             QFAIL("no error");

@@ -1,0 +1,52 @@
+# Stages `cmake --install` of BUILD_DIR under STAGE with the prefix /usr, checks that every file
+# is where a desktop looks for it and that the launcher starts in the map's folder, and runs
+# desktop-file-validate and appstreamcli validate on the launcher and the AppStream file.
+# cmake -DBUILD_DIR=... -DSTAGE=... -DAPP_ID=... -DDESKTOP_FILE_VALIDATE=... -DAPPSTREAMCLI=...
+#       -P check-install.cmake
+cmake_minimum_required(VERSION 3.25)
+
+foreach(tool DESKTOP_FILE_VALIDATE APPSTREAMCLI)
+    if(NOT ${tool})
+        message("SKIPPED: ${tool} not found (Debian: desktop-file-utils, appstream)")
+        return()
+    endif()
+endforeach()
+
+file(REMOVE_RECURSE "${STAGE}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${STAGE}
+                        ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /usr
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(result)
+    message(FATAL_ERROR "cmake --install failed:\n${output}")
+endif()
+
+set(root "${STAGE}/usr")
+set(launcher "${root}/share/applications/${APP_ID}.desktop")
+set(metainfo "${root}/share/metainfo/${APP_ID}.metainfo.xml")
+foreach(file bin/meridex
+             share/meridex/TimeZoneMap.jpg
+             share/icons/hicolor/scalable/apps/${APP_ID}.svg
+             share/applications/${APP_ID}.desktop
+             share/metainfo/${APP_ID}.metainfo.xml)
+    if(NOT EXISTS "${root}/${file}")
+        message(FATAL_ERROR "not installed: /usr/${file}")
+    endif()
+endforeach()
+
+file(STRINGS "${launcher}" lines)
+foreach(expected "Exec=meridex" "Path=/usr/share/meridex" "Icon=${APP_ID}")
+    if(NOT expected IN_LIST lines)
+        message(FATAL_ERROR "${launcher} lacks the line ${expected}")
+    endif()
+endforeach()
+
+function(validate)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output
+                    ERROR_VARIABLE output)
+    message("${ARGN}:\n${output}")
+    if(result OR output MATCHES "(error|warning):")
+        message(FATAL_ERROR "validation failed")
+    endif()
+endfunction()
+validate(${DESKTOP_FILE_VALIDATE} ${launcher})
+validate(${APPSTREAMCLI} validate --no-net --no-color ${metainfo})

@@ -1,0 +1,27 @@
+// Commands that open the program's other windows.
+#include "frmMain.h"
+
+#include "WindowStacking.h"
+#include "frmPic.h"
+#include "frmSetup.h"
+
+void frmMain::mnViewMap_Click()
+{
+    showMapViewer(m_services.messages, this);
+}
+
+void frmMain::mnSetup_Click()
+{
+    m_setupEditorOpen = true;
+    // Out of the top-most layer at once, not at the next tick, so the modal editor is never
+    // hidden behind the clock.
+    m_services.stacking.setTopMost(this, false);
+    {
+        frmSetup editor(m_services, *this, this);
+        editor.exec();
+    }
+    m_setupEditorOpen = false;
+    DoMRU(m_currSetup);
+    ReadAlarms();
+    RefreshSettings();
+}
