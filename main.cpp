@@ -5,6 +5,7 @@
 #include "QtSoundPlayer.h"
 #include "QtWindowStacking.h"
 #include "Services.h"
+#include "TerminationSignals.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Meridex"));
     QApplication::setApplicationName(QStringLiteral("Meridex"));
     QApplication::setApplicationVersion(frmMain::AppVersion().mid(1));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.meridex_clock.Meridex"));
     installFontSubstitutions();
 
     SystemClock clock;
@@ -27,6 +29,9 @@ int main(int argc, char* argv[])
     frmMain window(services);
     if (!window.Form_Load())
         return 0;
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
+                     &QWidget::close);
     window.show();
     return QApplication::exec();
 }

@@ -28,11 +28,6 @@ CASES = [
     ("Mini, narrow times", {"Mini": "True", **NARROW}, (1440, 1440)),
 ]
 
-# The point of the normal window's background between the two frames (client pixels):
-# FrameLocal ends at 1095 twips, FrameOther starts at 1200.
-BACKGROUND = (10, 77)
-
-
 def pixels(twips_size):
     return tuple(round(t / TWIPS_PER_PIXEL) for t in twips_size)
 
@@ -82,7 +77,9 @@ def wait_size(session, wid, twips_size, what):
 
 def choose(session, wid, downs, menu_pid):
     """Open the popup over the background and choose the item `downs` rows down."""
-    session.click(*BACKGROUND, button=3, window=wid)
+    # In every size the frames leave the client's bottom right corner free.
+    g = session.geometry(wid)
+    session.click(g.width - 3, g.height - 3, button=3, window=wid)
     wait_for(lambda: popup_shown(session, menu_pid), 5, "the popup menu")
     session.key(*(["Down"] * downs), "Return")
     wait_for(lambda: not popup_shown(session, menu_pid), 5, "the popup menu to close")
