@@ -311,7 +311,7 @@ void frmMain::Timer1_Timer()
     Label1->setText(formatDate(machineTime, chk24hLocal->isChecked() ? kTimePattern24 : kTimePattern12,
                                m_locale));
     if (dateLines)
-        Label3->setText(formatDate(machineTime, kDatePattern, m_locale));
+        showDateLine(Label3, m_localDateShown, machineTime);
 
     const ZoneOptions options = zoneOptions();
     const DateValue reference =
@@ -320,10 +320,20 @@ void frmMain::Timer1_Timer()
     Label2->setText(formatDate(other, chk24hOther->isChecked() ? kTimePattern24 : kTimePattern12,
                                m_locale));
     if (dateLines)
-        Label4->setText(formatDate(other, kDatePattern, m_locale));
+        showDateLine(Label4, m_otherDateShown, other);
 
     if (m_alarmGate.enter(minuteNumber(machineTime)))
         runAlarmTest(machineTime, reference);
+}
+
+// A date line changes once a day: format it only then.
+void frmMain::showDateLine(QLabel* label, qint64& dayShown, DateValue t)
+{
+    const qint64 day = datevalue::datePart(t).toJulianDay();
+    if (day == dayShown)
+        return;
+    dayShown = day;
+    label->setText(formatDate(t, kDatePattern, m_locale));
 }
 
 void frmMain::runAlarmTest(DateValue /*machineTime*/, DateValue reference)

@@ -85,6 +85,7 @@ private:
     void fillZoneLists();
     void armTimer();
     void runAlarmTest(DateValue machineTime, DateValue reference);
+    void showDateLine(QLabel* label, qint64& dayShown, DateValue t);
     void Form_Resize();
     void setOuterSizeTwips(int widthTwips, int heightTwips);
     void reportError(const RuntimeError& error, const char* procedure);
@@ -156,6 +157,8 @@ private:
     QString m_currSetup;
     QString m_appliedSetup;
     bool m_setupEditorOpen = false;
+    qint64 m_localDateShown = -1;
+    qint64 m_otherDateShown = -1;
     bool m_unloaded = false;
     bool m_inResize = false;
     DayNames m_dayNames;

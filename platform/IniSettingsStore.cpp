@@ -67,6 +67,18 @@ void IniSettingsStore::write(const QString& section, const QString& key, const Q
         throwWriteFailure();
 }
 
+void IniSettingsStore::writeSection(const QString& section,
+                                    const QMap<QString, QString>& values) {
+    IniFile settings(m_fileName);
+    settings.beginGroup(groupForSection(section));
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        settings.setValue(it.key(), it.value());
+    settings.endGroup();
+    settings.sync();
+    if (settings.status() == QSettings::AccessError)
+        throwWriteFailure();
+}
+
 void IniSettingsStore::deleteSection(const QString& section) {
     // QSettings removes a missing group without complaint; the store's callers rely on
     // hearing about it.

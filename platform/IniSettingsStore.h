@@ -21,6 +21,9 @@ public:
 
     QString read(const QString& section, const QString& key) const override;
     void write(const QString& section, const QString& key, const QString& value) override;
+    // All keys in one sync: QSettings then writes the whole file once, through a temporary
+    // file renamed over the old one, so the keys reach the disk together or not at all.
+    void writeSection(const QString& section, const QMap<QString, QString>& values) override;
     void deleteSection(const QString& section) override;
     bool hasSection(const QString& section) const override;
 

@@ -15,6 +15,15 @@ void MemorySettingsStore::write(const QString& section, const QString& key, cons
     m_contents[section][key] = value;
 }
 
+void MemorySettingsStore::writeSection(const QString& section,
+                                       const QMap<QString, QString>& values) {
+    // A failing store changes none of the keys, as the file store would not.
+    throwIfFailing();
+    QMap<QString, QString>& stored = m_contents[section];
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        stored[it.key()] = it.value();
+}
+
 void MemorySettingsStore::deleteSection(const QString& section) {
     throwIfFailing();
     if (m_contents.remove(section) == 0)

@@ -16,6 +16,7 @@ public:
 
     QString read(const QString& section, const QString& key) const override;
     void write(const QString& section, const QString& key, const QString& value) override;
+    void writeSection(const QString& section, const QMap<QString, QString>& values) override;
     void deleteSection(const QString& section) override;
     bool hasSection(const QString& section) const override;
 

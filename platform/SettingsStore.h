@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,14 @@ public:
     virtual QString read(const QString& section, const QString& key) const = 0;
     // Stores the text durably before returning; throws RuntimeError when it cannot.
     virtual void write(const QString& section, const QString& key, const QString& value) = 0;
+    // Stores several keys of one section as one change: a crash at any moment leaves the
+    // section with all of the old values or all of the new ones, never a mix. Throws
+    // RuntimeError when it cannot. This fallback writes key by key, which keeps only each
+    // single key whole; the program's stores override it with a real all-or-nothing write.
+    virtual void writeSection(const QString& section, const QMap<QString, QString>& values) {
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            write(section, it.key(), it.value());
+    }
     // Removes a whole section; throws RuntimeError when it does not exist or cannot be removed.
     virtual void deleteSection(const QString& section) = 0;
     virtual bool hasSection(const QString& section) const = 0;
