@@ -566,6 +566,9 @@ def make_programs(args, session: Session, workdir: Path) -> list:
         progs.append(Program("qtfloor", [str(args.qtfloor)], dict(base), workdir))
     if "xclock" in wanted:
         progs.append(Program("xclock", ["xclock", "-digital", "-update", "1"], dict(base), workdir))
+    for item in args.extra:
+        name, _, command = item.partition("=")
+        progs.append(Program(name, command.split(), dict(base), workdir))
     return progs
 
 
@@ -795,6 +798,8 @@ def main() -> int:
                     help="X writes closer than this (s) are one update (0.15)")
     ap.add_argument("--tracer", choices=("auto", "perf", "strace"), default="auto")
     ap.add_argument("--tz", default=os.environ.get("TZ", "UTC"))
+    ap.add_argument("--extra", action="append", default=[], metavar="NAME=COMMAND",
+                    help="one more program measured the same way (e.g. a variant of the floor)")
     ap.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
                     help="extra environment for meridex only (to try a change), repeatable")
     ap.add_argument("--quick", action="store_true", help="2 runs, 20 s idle, 60 s ticks")

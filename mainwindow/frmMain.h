@@ -110,8 +110,10 @@ private:
     void applyOuterSizeIfFrameChanged();
     void changeEvent(QEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-    QSize m_outerTwips;     // the outer size the last layout pass gave the window
-    QMargins m_appliedFrame; // the window manager's frame that size was mapped through
+    // The outer size the last layout pass gave the window, and the window manager's frame it
+    // was mapped through to a client size.
+    QSize m_outerTwips;
+    QMargins m_appliedFrame;
     bool m_sizableBorder = false;
     bool m_frameCheckQueued = false;
 

@@ -190,6 +190,9 @@ void frmSetup::connectHandlers() {
         });
     }
 
+    // The combo box is its line edit's focus proxy: keys typed by a person reach the combo box
+    // first and are passed on without filters, so both are watched.
+    cmbSetup->installEventFilter(this);
     cmbSetup->lineEdit()->installEventFilter(this);
     txtAlarmTime->installEventFilter(this);
     txtAlarmSound->installEventFilter(this);
@@ -219,7 +222,7 @@ bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && watched == cmbSetup->lineEdit()) {
+        if (enter && (watched == cmbSetup || watched == cmbSetup->lineEdit())) {
             cmdSave_Click();
             return true;
         }

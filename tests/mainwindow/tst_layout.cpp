@@ -336,7 +336,6 @@ private slots:
         f.item("mnMini")->trigger();
         f.item("mnMini")->trigger();
         QCOMPARE(f.child<QLabel>("Label4")->font(), before);
-        QVERIFY(!f.child<QLabel>("Label4")->testAttribute(Qt::WA_SetFont));
         QVERIFY(f.child<QLabel>("Label4")->isVisibleTo(&w));
     }
 

@@ -113,8 +113,19 @@ private slots:
         qInfo("soak: %lld ticks over %d days in %.1f s, peak resident memory %ld KiB, %zu alarms",
               ticks, days, elapsed.elapsed() / 1000.0, peakResidentKiB(), actual.size());
 
-        QCOMPARE(actual.size(), expected.size());
-        QVERIFY(actual == expected);
+        const auto firstDifference = std::mismatch(actual.begin(), actual.end(), expected.begin(),
+                                                   expected.end());
+        if (firstDifference.first != actual.end() || firstDifference.second != expected.end()) {
+            const auto describe = [](auto it, auto end) {
+                return it == end ? QStringLiteral("nothing")
+                                 : QDateTime::fromSecsSinceEpoch(it->first * 60, Qt::UTC)
+                                           .toString(Qt::ISODate) +
+                                       QLatin1Char(' ') + it->second;
+            };
+            QFAIL(qPrintable(QStringLiteral("rang %1, expected %2")
+                                 .arg(describe(firstDifference.first, actual.end()),
+                                      describe(firstDifference.second, expected.end()))));
+        }
         // The year holds every kind: daily, week-end, week days, the one-time alarms on their
         // dates, and the two alarms sharing a minute.
         const std::set<QString> names = [&] {

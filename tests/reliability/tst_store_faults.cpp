@@ -9,6 +9,7 @@
 // MERIDEX_RELIABILITY_SEED=<n> repeats a run's random moments; MERIDEX_RELIABILITY_KILLS=<n>
 // changes the number of kills of the main scenario (e.g. for a longer run by hand).
 
+#include "IniCheck.h"
 #include "StoreWriterSetups.h"
 
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,43 +84,6 @@ std::optional<Check> checkInFreshProcess(const QString& file, int setups, QStrin
     return result;
 }
 
-// A strict reading of the INI text QSettings writes: section headers, key=value lines and blank
-// lines only, no section twice, no key twice in a section, and a line break at the end. A file
-// cut short or two writes interleaved would break one of these.
-QString strictIniProblem(const QByteArray& text) {
-    if (text.isEmpty())
-        return {};
-    if (!text.endsWith('\n'))
-        return u"the file does not end with a line break"_s;
-    static const QRegularExpression header(u"^\\[[^\\[\\]]+\\]$"_s);
-    static const QRegularExpression entry(u"^[^=\\[\\s][^=]*=.*$"_s);
-    QSet<QString> sections;
-    QSet<QString> keys;
-    QString section;
-    int lineNumber = 0;
-    for (const QByteArray& raw : text.split('\n')) {
-        ++lineNumber;
-        const QString line = QString::fromUtf8(raw);
-        if (line.isEmpty())
-            continue;
-        if (header.match(line).hasMatch()) {
-            section = line;
-            if (sections.contains(section))
-                return u"section %1 appears twice"_s.arg(section);
-            sections.insert(section);
-            keys.clear();
-        } else if (entry.match(line).hasMatch()) {
-            const QString key = line.section(u'=', 0, 0);
-            if (keys.contains(key))
-                return u"key %1 appears twice in %2"_s.arg(key, section);
-            keys.insert(key);
-        } else {
-            return u"line %1 is neither a section nor a key: %2"_s.arg(lineNumber).arg(line.left(80));
-        }
-    }
-    return {};
-}
-
 // Files QSaveFile leaves behind when a writer dies between creating its temporary file and
 // renaming it over the settings file.
 int strayTemporaryFiles(const QDir& dir) {
@@ -174,6 +137,8 @@ struct KillFigures {
     int strayFiles = 0;
     qint64 slowestStartMs = 0; // from start to "ready" plus the first save
     qint64 roundUs = 0;        // one round of saves, as measured before
+    int emptyLockFiles = 0;    // lock files left without an owner's process id
+    int ownedLockFiles = 0;    // lock files left naming the killed writer
     qint64 elapsedMs = 0;
 };
 
@@ -188,6 +153,7 @@ private slots:
     void killedWhileSavingSetupsKeyByKey();
     void twoProcessesSavingAtOnceLoseNoKeys_data();
     void twoProcessesSavingAtOnceLoseNoKeys();
+    void aLockFileLeftEmptyByAKillDoesNotHoldUpTheNextSave();
     void cleanupTestCase();
 
 private:
@@ -270,6 +236,20 @@ void TestStoreFaults::killRepeatedly(bool asSections, int kills, qint64 budgetMs
             QFAIL("the killed writer did not end");
         ++figures.kills;
 
+        // QSettings creates its lock file and writes the owner's process id into it a moment
+        // later. A lock file with an owner is seen as stale at once when that process is gone;
+        // an empty one only when it is 30 s old, so the next save would wait that long. That
+        // is counted (and tried on its own below), then removed so the kills can go on.
+        const QFileInfo lock(file + u".lock"_s);
+        if (lock.exists()) {
+            if (lock.size() == 0) {
+                ++figures.emptyLockFiles;
+                QFile::remove(lock.filePath());
+            } else {
+                ++figures.ownedLockFiles;
+            }
+        }
+
         const QList<Ack> acks = parseAcks(writer.readAllStandardOutput());
         figures.savesAcknowledged += int(acks.size());
         if (!acks.isEmpty())
@@ -347,7 +327,8 @@ void TestStoreFaults::killedWhileSavingSetupsAsSections() {
         return;
     m_figures << u"setups saved as sections: %1 kills in %2 s, %3 saves acknowledged, %4 kills "
                  "left the save in flight stored, %5 setups mixed, %6 stray temporary files, "
-                 "slowest start %7 ms, a round of %8 saves %9 us"_s
+                 "slowest start %7 ms, a round of %8 saves %9 us, lock files left: %10 naming the "
+                 "killed writer, %11 empty"_s
                      .arg(f.kills)
                      .arg(double(f.elapsedMs) / 1000, 0, 'f', 1)
                      .arg(f.savesAcknowledged)
@@ -356,7 +337,9 @@ void TestStoreFaults::killedWhileSavingSetupsAsSections() {
                      .arg(f.strayFiles)
                      .arg(f.slowestStartMs)
                      .arg(kSetups)
-                     .arg(f.roundUs);
+                     .arg(f.roundUs)
+                     .arg(f.ownedLockFiles)
+                     .arg(f.emptyLockFiles);
     // Too few kills would prove little; a machine this slow should say so rather than pass.
     QVERIFY2(f.kills >= std::min(kills, 100), qPrintable(u"only %1 kills"_s.arg(f.kills)));
 }
@@ -370,12 +353,15 @@ void TestStoreFaults::killedWhileSavingSetupsKeyByKey() {
     if (QTest::currentTestFailed())
         return;
     m_figures << u"setups saved key by key: %1 kills in %2 s, %3 saves acknowledged, %4 setups "
-                 "left mixing two saves, %5 stray temporary files"_s
+                 "left mixing two saves, %5 stray temporary files, lock files left: %6 naming the killed "
+                 "writer, %7 empty"_s
                      .arg(f.kills)
                      .arg(double(f.elapsedMs) / 1000, 0, 'f', 1)
                      .arg(f.savesAcknowledged)
                      .arg(f.mixedSetups)
-                     .arg(f.strayFiles);
+                     .arg(f.strayFiles)
+                     .arg(f.ownedLockFiles)
+                     .arg(f.emptyLockFiles);
     if (f.mixedSetups > 0)
         qWarning("%d of %d kills left a setup saved key by key with keys of two saves",
                  f.mixedSetups, f.kills);
@@ -438,6 +424,36 @@ void TestStoreFaults::twoProcessesSavingAtOnceLoseNoKeys() {
                      .arg(lost.size());
     QVERIFY2(lost.isEmpty(),
              qPrintable(u"keys not holding the last save (%1): "_s.arg(kRounds) + lost.join(u", "_s)));
+}
+
+// A kill between QSettings' creating its lock file and writing its process id into it leaves
+// an empty "Meridex.ini.lock" (the kill scenarios above count how often). QLockFile cannot tell
+// whose it is and only takes it for stale once it is 30 s old: until then the next clock's
+// first save (a zone chosen, a setup saved, or the window closed) freezes the window.
+void TestStoreFaults::aLockFileLeftEmptyByAKillDoesNotHoldUpTheNextSave() {
+    QTemporaryDir dir(scratchParent() + u"/meridex-store-XXXXXX"_s);
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(u"Meridex.ini"_s);
+    {
+        QFile lock(file + u".lock"_s);
+        QVERIFY(lock.open(QIODevice::WriteOnly)); // empty, as the kill left it
+    }
+    QProcess writer;
+    writer.start(writerPath(), {u"write"_s, file, u"section"_s, u"1"_s, u"0"_s, u"1"_s, u"1"_s});
+    QVERIFY(waitForLine(writer, "ready", 20000));
+    QElapsedTimer timer;
+    timer.start();
+    const bool saved = writer.waitForFinished(3000);
+    const qint64 waited = timer.elapsed();
+    if (!saved) {
+        writer.kill();
+        writer.waitForFinished(5000);
+    }
+    m_figures << u"a save after a kill left the lock file empty: %1"_s.arg(
+        saved ? u"done in %1 ms"_s.arg(waited) : u"still waiting after 3 s"_s);
+    QEXPECT_FAIL("", "QLockFile waits until an empty lock file is 30 s old; reported to the lead",
+                 Continue);
+    QVERIFY2(saved, "the save waited more than 3 s for a lock nobody holds");
 }
 
 QTEST_GUILESS_MAIN(TestStoreFaults)
