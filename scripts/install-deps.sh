@@ -23,14 +23,14 @@ RUN_PACKAGES=(
 )
 # Virtual display for a machine without a screen.
 XVFB_PACKAGES=(xvfb xauth)
-# Tests: X server + window manager + X tools + screenshots (end-to-end), a
+# Tests: X server + window manager + X tools + clipboard + screenshots (end-to-end), a
 # sound server with its recorder, the wall clock moved from outside, sound
 # files, the harness's Python, launcher/metadata validators, clang with its
 # sanitizer and libFuzzer runtimes, and GMT with its coastlines and
 # borders, and Ghostscript for the time zone map.
 TEST_PACKAGES=(
     "${XVFB_PACKAGES[@]}"
-    openbox xdotool wmctrl x11-utils imagemagick
+    openbox xdotool wmctrl xclip x11-utils imagemagick
     pulseaudio pulseaudio-utils faketime sox python3
     desktop-file-utils appstream
     clang libclang-rt-14-dev
