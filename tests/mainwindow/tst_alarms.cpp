@@ -1,7 +1,9 @@
 #include "Fixture.h"
 #include "frmAlarm.h"
 
+#include <QDialog>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -144,6 +146,27 @@ private slots:
         QCOMPARE(f.sound.played().size(), 1);
         f.tickAt(QDateTime(kMonday.addDays(1), QTime(9, 0, 0))); // and the next day it rings
         QCOMPARE(f.sound.played().size(), 2);
+    }
+
+    // With a modal window of the program open, the notice shows at once; it takes input once
+    // the modal window has closed.
+    void ringsWhileAModalWindowIsOpen()
+    {
+        MainWindowFixture f(storeWith("11", "0", {{"Standup", "09:30:00", "3", "s.wav"}}),
+                            QDateTime(kMonday, QTime(9, 29, 59)));
+        f.load();
+        f.window->show();
+        QDialog modal(f.window.get());
+        bool shownWhileModal = false;
+        QTimer::singleShot(0, &modal, [&] {
+            f.tickAt(QDateTime(kMonday, QTime(9, 30)));
+            shownWhileModal = f.window->alarmWindow() && f.window->alarmWindow()->isVisible();
+            modal.reject();
+        });
+        modal.exec();
+        QVERIFY(shownWhileModal);
+        QCOMPARE(notice(f), QStringLiteral("Standup"));
+        QCOMPARE(f.sound.played(), QStringList{"s.wav"});
     }
 
     void countBeyond16BitsIsReported()

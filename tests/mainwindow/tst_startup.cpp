@@ -162,6 +162,28 @@ private slots:
         QVERIFY(f.window->alarmTable().empty());
     }
 
+    // A zone chosen by hand moves the clock to "Default" and is stored there; a zone set while
+    // applying a setup is not a choice.
+    void otherZoneChosenByHandGoesToDefault()
+    {
+        MainWindowFixture f(preparedStore());
+        frmMain& w = f.load();
+        f.list("lstTimeZoneOther")->setCurrentRow(5);
+        QCOMPARE(w.currSetup(), QStringLiteral("Default"));
+        QCOMPARE(f.stored("Settings", "currSetup"), QStringLiteral("Default"));
+        QCOMPARE(f.stored("Default", "OtherIndex"), QStringLiteral("5"));
+        QCOMPARE(f.stored("Paris", "OtherIndex"), QStringLiteral("10"));
+        w.Timer1_Timer(); // the tick applies "Default"
+        QCOMPARE(w.windowTitle(), QStringLiteral("Meridex"));
+        QCOMPARE(f.list("lstTimeZoneOther")->currentRow(), 5);
+
+        w.mnMRU_Click(1); // back to Paris from the recently used list
+        QCOMPARE(w.currSetup(), QStringLiteral("Paris"));
+        QCOMPARE(f.list("lstTimeZoneOther")->currentRow(), 10);
+        QCOMPARE(f.stored("Settings", "currSetup"), QStringLiteral("Paris"));
+        QCOMPARE(f.stored("Default", "OtherIndex"), QStringLiteral("5"));
+    }
+
     void versionPassesTheGuard()
     {
         QCOMPARE(frmMain::AppVersion(), QStringLiteral("V0.0.25"));

@@ -16,7 +16,8 @@ inline QString strictIniProblem(const QByteArray& text) {
     if (!text.endsWith('\n'))
         return u"the file does not end with a line break"_s;
     static const QRegularExpression header(u"^\\[[^\\[\\]]+\\]$"_s);
-    static const QRegularExpression entry(u"^[^=\\[\\s][^=]*=.*$"_s);
+    // QSettings keeps (and writes back) even a key with an empty name.
+    static const QRegularExpression entry(u"^(?!\\[)[^=]*=.*$"_s);
     QSet<QString> sections;
     QSet<QString> keys;
     QString section;

@@ -11,6 +11,7 @@
 #include "HostileStore.h"
 #include "IniCheck.h"
 #include "IniSettingsStore.h"
+#include "ScratchDir.h"
 #include "NullSoundPlayer.h"
 #include "NullWindowStacking.h"
 #include "ScriptedMessageBoxes.h"
@@ -137,7 +138,9 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 const QRegularExpression& allowedMessage() {
     static const QRegularExpression re(
         u"^(Overflow|Subscript out of range|Cannot write the settings file .*) in "
-        "(Form_Load|ReadAlarms|RefreshSettings|Form_Unload|SaveSettings)\\(\\)$"_s);
+        "(Form_Load|ReadAlarms|RefreshSettings|Form_Unload|SaveSettings)\\(\\)$"
+        // Shut-down asks before a named setup's stored zone is replaced by the one shown.
+        "|^Do you want to save the change of Time Zone for .* \\?$"_s);
     return re;
 }
 
@@ -172,7 +175,7 @@ private:
     QString nextFile();
     void countMessages(const Outcome& o);
 
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir{scratchPattern("meridex-hostile")};
     int m_files = 0;
     QRandomGenerator m_random;
     Figures m_figures;
@@ -292,10 +295,13 @@ void TestHostileValues::everyKeyHoldingHostileValues() {
         QVERIFY(o.editorOpened);
     QVERIFY2(o.fileAfter.isEmpty(), qPrintable(u"after shut-down: "_s + o.fileAfter));
     // A value that stops nothing leaves the alarms ringing (Tokyo's own keys may silence it).
+    // An unterminated quote makes QSettings read on over the following lines as part of the
+    // value, so everything after it in the file is lost to the reader.
     if (o.loadMessages.isEmpty() && section == "Settings" && key != "nbSetup" &&
+        kind != u"unterminated quote"_s &&
         !key.startsWith("Setup") && key != "LocalIndex" && key != "chk05Local")
         QCOMPARE(o.notice, u"Tokyo\nParis"_s);
-    if (timer.elapsed() > 5000)
+    if (timer.elapsed() > 300)
         qWarning("this case took %lld ms", timer.elapsed());
 }
 

@@ -10,6 +10,7 @@
 // changes the number of kills of the main scenario (e.g. for a longer run by hand).
 
 #include "IniCheck.h"
+#include "ScratchDir.h"
 #include "StoreWriterSetups.h"
 
 #include <QDir>
@@ -43,18 +44,6 @@ struct Ack {
     int setup;
     qint64 generation;
 };
-
-// A kill tests what a process leaves behind, not what reaches the platter, so the files go to
-// memory (tmpfs) when the machine offers it: QSettings syncs every write to the disk, which on
-// an ordinary disk makes a save some 20 times slower and would leave far fewer kills in the
-// time budget. Renaming over the file is atomic on both.
-QString scratchParent() {
-    const QString shm = u"/dev/shm"_s;
-    const QFileInfo info(shm);
-    if (info.isDir() && info.isWritable())
-        return shm;
-    return QDir::tempPath();
-}
 
 QString writerPath() {
     return QCoreApplication::applicationDirPath() + u"/store_writer"_s;
@@ -179,7 +168,7 @@ void TestStoreFaults::cleanupTestCase() {
 
 void TestStoreFaults::killRepeatedly(bool asSections, int kills, qint64 budgetMs,
                                      KillFigures& figures) {
-    QTemporaryDir dir(scratchParent() + u"/meridex-store-XXXXXX"_s);
+    QTemporaryDir dir(scratchPattern("meridex-store"));
     if (!dir.isValid())
         qFatal("no temporary folder");
     const QString file = dir.filePath(u"Meridex.ini"_s);
@@ -381,7 +370,7 @@ void TestStoreFaults::twoProcessesSavingAtOnceLoseNoKeys() {
     QFETCH(QString, mode);
     constexpr int kRounds = 150;
     constexpr int kEach = int(8 / 2);
-    QTemporaryDir dir(scratchParent() + u"/meridex-store-XXXXXX"_s);
+    QTemporaryDir dir(scratchPattern("meridex-store"));
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(u"Meridex.ini"_s);
 
@@ -431,7 +420,7 @@ void TestStoreFaults::twoProcessesSavingAtOnceLoseNoKeys() {
 // whose it is and only takes it for stale once it is 30 s old: until then the next clock's
 // first save (a zone chosen, a setup saved, or the window closed) freezes the window.
 void TestStoreFaults::aLockFileLeftEmptyByAKillDoesNotHoldUpTheNextSave() {
-    QTemporaryDir dir(scratchParent() + u"/meridex-store-XXXXXX"_s);
+    QTemporaryDir dir(scratchPattern("meridex-store"));
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(u"Meridex.ini"_s);
     {
