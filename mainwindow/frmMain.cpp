@@ -306,7 +306,12 @@ void frmMain::Timer1_Timer()
     }
     m_appliedSetup = m_currSetup;
 
-    const DateValue machineTime = datevalue::fromQDateTime(m_services.clock.now());
+    // The clock shows whole seconds that have begun: a tick that arrives late must not show
+    // the next second early (it would then show twice) nor ring an alarm before its minute.
+    const QDateTime now = m_services.clock.now();
+    const QTime wallTime = now.time();
+    const DateValue machineTime = datevalue::fromDateAndTime(
+        now.date(), QTime(wallTime.hour(), wallTime.minute(), wallTime.second()));
     const bool dateLines = !mnMini->isChecked() && !mnSmall->isChecked();
     Label1->setText(formatDate(machineTime, chk24hLocal->isChecked() ? kTimePattern24 : kTimePattern12,
                                m_locale));

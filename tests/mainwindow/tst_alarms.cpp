@@ -122,6 +122,20 @@ private slots:
         QCOMPARE(f.sound.played(), QStringList{"l.wav"});
     }
 
+    // A tick that arrives late in the second before the minute shows that second, not the next.
+    void aLateTickNeverRingsEarly()
+    {
+        MainWindowFixture f(storeWith("11", "0", {{"A", "09:00:00", "1", "a.wav"}}),
+                            QDateTime(kMonday, QTime(8, 59, 58)));
+        f.load();
+        f.tickAt(QDateTime(kMonday, QTime(8, 59, 59, 950)));
+        QCOMPARE(f.label("Label1"), QStringLiteral("08:59:59 AM"));
+        QVERIFY(f.sound.played().isEmpty());
+        f.tickAt(QDateTime(kMonday, QTime(9, 0, 0, 2)));
+        QCOMPARE(f.label("Label1"), QStringLiteral("09:00:00 AM"));
+        QCOMPARE(f.sound.played(), QStringList{"a.wav"});
+    }
+
     void midnightGmtAndUnreadableTimes()
     {
         MainWindowFixture f(storeWith("11", "0",

@@ -144,6 +144,16 @@ const QRegularExpression& allowedMessage() {
     return re;
 }
 
+// Qt's offscreen platform warns on every window shown that it cannot pass size hints or raise
+// windows; a thousand starts would bury the test's own output (and QtTest stops printing after
+// 2000 messages).
+QtMessageHandler g_previousHandler = nullptr;
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(u"This plugin does not support"_s))
+        return;
+    g_previousHandler(type, context, text);
+}
+
 struct Figures {
     int starts = 0;
     int keysTried = 0;
@@ -182,6 +192,7 @@ private:
 };
 
 void TestHostileValues::initTestCase() {
+    g_previousHandler = qInstallMessageHandler(quietOffscreenWarnings);
     QVERIFY(m_dir.isValid());
     bool ok = false;
     const quint32 seed = quint32(qEnvironmentVariableIntValue("MERIDEX_RELIABILITY_SEED", &ok));
@@ -301,7 +312,7 @@ void TestHostileValues::everyKeyHoldingHostileValues() {
         kind != u"unterminated quote"_s &&
         !key.startsWith("Setup") && key != "LocalIndex" && key != "chk05Local")
         QCOMPARE(o.notice, u"Tokyo\nParis"_s);
-    if (timer.elapsed() > 300)
+    if (timer.elapsed() > 5000)
         qWarning("this case took %lld ms", timer.elapsed());
 }
 
