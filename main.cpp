@@ -10,8 +10,7 @@
 
 #include <QApplication>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Meridex"));
     QApplication::setApplicationName(QStringLiteral("Meridex"));

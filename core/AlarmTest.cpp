@@ -4,18 +4,16 @@
 
 #include <cmath>
 
-std::int16_t whenMaskFor(std::int16_t when)
-{
-    static constexpr std::array<std::int16_t, 5> kMasks = {
-        whenmask::kNever, whenmask::kEveryDay, whenmask::kWeekEnd, whenmask::kWeekDays,
-        whenmask::kOnce};
+std::int16_t whenMaskFor(std::int16_t when) {
+    static constexpr std::array<std::int16_t, 5> kMasks = {whenmask::kNever, whenmask::kEveryDay,
+                                                           whenmask::kWeekEnd, whenmask::kWeekDays,
+                                                           whenmask::kOnce};
     if (when < 0 || when >= static_cast<std::int16_t>(kMasks.size()))
         return 0;
     return kMasks[static_cast<std::size_t>(when)];
 }
 
-DayNames buildDayNames(const QLocale& locale)
-{
+DayNames buildDayNames(const QLocale& locale) {
     DayNames names;
     for (std::size_t j = 0; j < names.size(); ++j)
         names[j] = formatDate(static_cast<double>(j), QStringLiteral("dddd"), locale);
@@ -23,8 +21,7 @@ DayNames buildDayNames(const QLocale& locale)
 }
 
 std::vector<std::size_t> dueAlarms(const AlarmTable& table, DateValue reference,
-                                   const DayNames& dayNames, const QLocale& locale)
-{
+                                   const DayNames& dayNames, const QLocale& locale) {
     std::vector<std::size_t> due;
     const int h = datevalue::hour(reference);
     const int m = datevalue::minute(reference);
@@ -53,14 +50,12 @@ std::vector<std::size_t> dueAlarms(const AlarmTable& table, DateValue reference,
     return due;
 }
 
-qint64 minuteNumber(DateValue v)
-{
+qint64 minuteNumber(DateValue v) {
     const double seconds = std::floor(v * 86400.0 + 0.5);
     return static_cast<qint64>(std::floor(seconds / 60.0));
 }
 
-bool AlarmMinuteGate::enter(qint64 minute)
-{
+bool AlarmMinuteGate::enter(qint64 minute) {
     if (m_lastTested) {
         if (minute == *m_lastTested)
             return false;

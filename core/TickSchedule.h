@@ -11,11 +11,12 @@ namespace ticks {
 inline constexpr int kMarginMs = 2;
 
 // Milliseconds from `now` until kMarginMs after the next whole second.
-constexpr int msUntilNextTick(int msecOfSecond)
-{
+constexpr int msUntilNextTick(int msecOfSecond) {
     return 1000 - msecOfSecond + kMarginMs;
 }
 
-inline int msUntilNextTick(const QTime& now) { return msUntilNextTick(now.msec()); }
+inline int msUntilNextTick(const QTime& now) {
+    return msUntilNextTick(now.msec());
+}
 
 } // namespace ticks

@@ -9,18 +9,21 @@
 namespace zones {
 
 inline constexpr std::array<const char*, 24> kNames = {
-    "GMT+11 Auckland",  "GMT+10 Melbourne", "GMT+9 (Tokyo)",    "GMT+8 (Bejin)",
-    "GMT+7 (Bankok)",   "GMT+6 (Omsk)",     "GMT+5 Islamabad",  "GMT+4 Mauritius",
-    "GMT+3 (Moscow)",   "GMT+2 (Tel-Aviv)", "GMT+1 (Paris)",    "GMT (London)",
-    "GMT-1 Cap Verde",  "GMT-2",            "GMT-3 (Rio)",      "GMT-4 (Halifax)",
-    "GMT-5 (EST)",      "GMT-6 (CST)",      "GMT-7 (MST)",      "GMT-8 (PST)",
-    "GMT-9 Anchorage",  "GMT-10",           "GMT-11",           "GMT-12",
+    "GMT+11 Auckland", "GMT+10 Melbourne", "GMT+9 (Tokyo)",   "GMT+8 (Bejin)",  "GMT+7 (Bankok)",
+    "GMT+6 (Omsk)",    "GMT+5 Islamabad",  "GMT+4 Mauritius", "GMT+3 (Moscow)", "GMT+2 (Tel-Aviv)",
+    "GMT+1 (Paris)",   "GMT (London)",     "GMT-1 Cap Verde", "GMT-2",          "GMT-3 (Rio)",
+    "GMT-4 (Halifax)", "GMT-5 (EST)",      "GMT-6 (CST)",     "GMT-7 (MST)",    "GMT-8 (PST)",
+    "GMT-9 Anchorage", "GMT-10",           "GMT-11",          "GMT-12",
 };
 
 inline constexpr int kCount = static_cast<int>(kNames.size());
 inline constexpr std::int16_t kGmtIndex = 11;
 
-constexpr int offsetHours(int index) { return kGmtIndex - index; }
-constexpr bool isValidIndex(int index) { return index >= 0 && index < kCount; }
+constexpr int offsetHours(int index) {
+    return kGmtIndex - index;
+}
+constexpr bool isValidIndex(int index) {
+    return index >= 0 && index < kCount;
+}
 
 } // namespace zones

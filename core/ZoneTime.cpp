@@ -2,8 +2,7 @@
 
 #include "ZoneTable.h"
 
-DateValue otherTime(DateValue t, const ZoneOptions& o)
-{
+DateValue otherTime(DateValue t, const ZoneOptions& o) {
     if (o.dstLocal)
         t -= datevalue::kHour;
     if (o.halfLocal)
@@ -16,8 +15,7 @@ DateValue otherTime(DateValue t, const ZoneOptions& o)
     return t + static_cast<double>(indexDifference) / 24.0;
 }
 
-DateValue alarmReferenceTime(DateValue machineTime, std::int16_t localIndex, bool halfLocal)
-{
+DateValue alarmReferenceTime(DateValue machineTime, std::int16_t localIndex, bool halfLocal) {
     DateValue reference = machineTime + static_cast<double>(localIndex - zones::kGmtIndex) / 24.0;
     if (halfLocal)
         reference -= datevalue::kHalfHour;

@@ -9,7 +9,11 @@ namespace twips {
 
 inline constexpr double kPerPixel = 15.0;
 
-constexpr int toPixels(double twips) { return static_cast<int>(twips / kPerPixel + (twips >= 0 ? 0.5 : -0.5)); }
-constexpr double fromPixels(int pixels) { return pixels * kPerPixel; }
+constexpr int toPixels(double twips) {
+    return static_cast<int>(twips / kPerPixel + (twips >= 0 ? 0.5 : -0.5));
+}
+constexpr double fromPixels(int pixels) {
+    return pixels * kPerPixel;
+}
 
 } // namespace twips

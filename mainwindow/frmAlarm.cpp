@@ -3,8 +3,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-frmAlarm::frmAlarm(QWidget* parent) : QWidget(parent, Qt::Window)
-{
+frmAlarm::frmAlarm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmAlarm"));
     setWindowTitle(QStringLiteral("Alarm"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -17,8 +16,7 @@ frmAlarm::frmAlarm(QWidget* parent) : QWidget(parent, Qt::Window)
     resize(300, 150);
 }
 
-void frmAlarm::showNotice(const QString& text)
-{
+void frmAlarm::showNotice(const QString& text) {
     // The alarm text separates names with CR LF; the text box wants plain line feeds.
     Text1->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     // Shown even while a modal window of ours is open: it then takes no input until that
@@ -27,7 +25,6 @@ void frmAlarm::showNotice(const QString& text)
     raise();
 }
 
-QString frmAlarm::text() const
-{
+QString frmAlarm::text() const {
     return Text1->toPlainText();
 }

@@ -35,8 +35,7 @@ struct ControlGeometry {
     int left, top, width, height; // twips, inside the control's frame
 };
 
-void place(QWidget* w, const ControlGeometry& g)
-{
+void place(QWidget* w, const ControlGeometry& g) {
     w->setGeometry(twips::toPixels(g.left), twips::toPixels(g.top), twips::toPixels(g.width),
                    twips::toPixels(g.height));
 }
@@ -44,8 +43,7 @@ void place(QWidget* w, const ControlGeometry& g)
 } // namespace
 
 frmMain::frmMain(Services& services, QWidget* parent)
-    : QWidget(parent), m_services(services), m_locale(QLocale::system())
-{
+    : QWidget(parent), m_services(services), m_locale(QLocale::system()) {
     setObjectName(QStringLiteral("frmMain"));
     // Fixed single border without minimise and maximise boxes: the menu has "Minimize".
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -67,17 +65,13 @@ frmMain::frmMain(Services& services, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-QString frmMain::AppVersion()
-{
-    static const QString version = QStringLiteral("V%1.%2.%3")
-                                       .arg(kVersionMajor)
-                                       .arg(kVersionMinor)
-                                       .arg(kVersionRevision);
+QString frmMain::AppVersion() {
+    static const QString version =
+        QStringLiteral("V%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
     return version;
 }
 
-void frmMain::createControls()
-{
+void frmMain::createControls() {
     struct FrameControls {
         QGroupBox*& frame;
         const char* frameName;
@@ -154,8 +148,7 @@ void frmMain::createControls()
     connect(chk05Other, &QCheckBox::stateChanged, this, &frmMain::chk05Other_Click);
 }
 
-void frmMain::fillZoneLists()
-{
+void frmMain::fillZoneLists() {
     lstTimeZoneOther->setEnabled(false);
     for (const char* name : zones::kNames)
         lstTimeZoneOther->addItem(QString::fromLatin1(name));
@@ -166,137 +159,28 @@ void frmMain::fillZoneLists()
     lstTimeZoneOther->setEnabled(true);
 }
 
-void frmMain::armTimer()
-{
+void frmMain::armTimer() {
     Timer1->start(ticks::msUntilNextTick(m_services.clock.now().time()));
 }
 
-void frmMain::reportError(const RuntimeError& error, const char* procedure)
-{
+void frmMain::reportError(const RuntimeError& error, const char* procedure) {
     m_services.messages.inform(this, error.description() + QStringLiteral(" in ") +
                                          QString::fromLatin1(procedure) + QStringLiteral("()"));
 }
 
 // ---------------------------------------------------------------------------------------------
-// Start-up and shut-down
-
-bool frmMain::Form_Load()
-{
-    const QString version = AppVersion();
-    if (version == QLatin1String("V0.0.1") || version == QLatin1String("V0.0.0")) {
-        m_services.messages.inform(
-            this, QStringLiteral("You need to download the latest EXE from "
-                                 "https://github.com/meridex-clock/meridex\r\n"
-                                 "and copy the file in the Meridex installation directory."));
-        return false;
-    }
-
-    SettingsStore& store = m_services.store;
-    try {
-        const double top = Val(store.read(keys::kSettings, keys::kTop));
-        const double left = Val(store.read(keys::kSettings, keys::kLeft));
-        const double width = Val(store.read(keys::kSettings, keys::kWidth));
-        move(twips::toPixels(left), twips::toPixels(top));
-        resize(std::max(1, twips::toPixels(width)), height());
-
-        mnSmall->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kSmall)));
-        mnMini->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kMini)));
-        mnAlwaysOnTop->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kAlwaysOnTop)));
-
-        const std::array<std::pair<const QString*, QCheckBox*>, 3> localBoxes = {{
-            {&keys::kChk24hLocal, chk24hLocal},
-            {&keys::kChk24hOther, chk24hOther},
-            {&keys::kChkDSTLocal, chkDSTLocal},
-        }};
-        for (const auto& [key, box] : localBoxes) {
-            if (store.read(keys::kSettings, *key) == QLatin1String("1"))
-                box->setChecked(true); // its handler checks the twin
-        }
-        if (store.read(keys::kSettings, keys::kChk05Local) == QLatin1String("1"))
-            setChecked(chk05Local, true, true);
-
-        m_mru.restore(store);
-        refreshMruMenu();
-
-        fillZoneLists();
-
-        const std::int16_t localIndex = ValInt16(store.read(keys::kSettings, keys::kLocalIndex));
-        if (zones::isValidIndex(localIndex))
-            lstTimeZoneLocal->setCurrentRow(localIndex);
-
-        m_currSetup = store.read(keys::kSettings, keys::kCurrSetup);
-
-        if (store.read(m_currSetup, keys::kChk05Other) == QLatin1String("1"))
-            setChecked(chk05Other, true, true);
-
-        RefreshSettings();
-        WindowResize();
-        m_appliedSetup = m_currSetup;
-        Timer1_Timer();
-        m_setupEditorOpen = false;
-        m_dayNames = buildDayNames(m_locale);
-        ReadAlarms();
-    } catch (const RuntimeError& e) {
-        reportError(e, "Form_Load");
-    }
-    return true;
-}
-
-void frmMain::Form_Unload()
-{
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
-    SettingsStore& store = m_services.store;
-    try {
-        const QPoint position = pos();
-        store.write(keys::kSettings, keys::kTop, QString::number(twips::fromPixels(position.y())));
-        store.write(keys::kSettings, keys::kLeft, QString::number(twips::fromPixels(position.x())));
-        store.write(keys::kSettings, keys::kWidth,
-                    QString::number(twips::fromPixels(frameGeometry().width())));
-        store.write(keys::kSettings, keys::kSmall, keys::boolText(mnSmall->isChecked()));
-        store.write(keys::kSettings, keys::kMini, keys::boolText(mnMini->isChecked()));
-        store.write(keys::kSettings, keys::kAlwaysOnTop, keys::boolText(mnAlwaysOnTop->isChecked()));
-        store.write(keys::kSettings, keys::kLocalIndex,
-                    QString::number(lstTimeZoneLocal->currentRow()));
-        const std::array<std::pair<const QString*, QCheckBox*>, 4> boxes = {{
-            {&keys::kChk24hLocal, chk24hLocal},
-            {&keys::kChk24hOther, chk24hOther},
-            {&keys::kChkDSTLocal, chkDSTLocal},
-            {&keys::kChk05Local, chk05Local},
-        }};
-        for (const auto& [key, box] : boxes)
-            store.write(keys::kSettings, *key, box->isChecked() ? QStringLiteral("1")
-                                                                 : QStringLiteral("0"));
-        if (m_currSetup.isEmpty())
-            m_currSetup = keys::kDefaultSetup;
-        SaveSettings(m_currSetup);
-        m_mru.store(store);
-    } catch (const RuntimeError& e) {
-        reportError(e, "Form_Unload");
-    }
-}
-
-void frmMain::closeEvent(QCloseEvent* event)
-{
-    Form_Unload();
-    if (m_alarmWindow)
-        m_alarmWindow->close();
-    event->accept();
-}
-
-// ---------------------------------------------------------------------------------------------
 // The tick
 
-ZoneOptions frmMain::zoneOptions() const
-{
-    return {static_cast<std::int16_t>(lstTimeZoneLocal->currentRow()), chkDSTLocal->isChecked(),
-            chk05Local->isChecked(), static_cast<std::int16_t>(lstTimeZoneOther->currentRow()),
-            chkDSTOther->isChecked(), chk05Other->isChecked()};
+ZoneOptions frmMain::zoneOptions() const {
+    return {static_cast<std::int16_t>(lstTimeZoneLocal->currentRow()),
+            chkDSTLocal->isChecked(),
+            chk05Local->isChecked(),
+            static_cast<std::int16_t>(lstTimeZoneOther->currentRow()),
+            chkDSTOther->isChecked(),
+            chk05Other->isChecked()};
 }
 
-void frmMain::Timer1_Timer()
-{
+void frmMain::Timer1_Timer() {
     m_services.stacking.setTopMost(this, mnAlwaysOnTop->isChecked() && !mnMenu->isVisible() &&
                                              !m_setupEditorOpen);
 
@@ -313,8 +197,8 @@ void frmMain::Timer1_Timer()
     const DateValue machineTime = datevalue::fromDateAndTime(
         now.date(), QTime(wallTime.hour(), wallTime.minute(), wallTime.second()));
     const bool dateLines = !mnMini->isChecked() && !mnSmall->isChecked();
-    Label1->setText(formatDate(machineTime, chk24hLocal->isChecked() ? kTimePattern24 : kTimePattern12,
-                               m_locale));
+    Label1->setText(formatDate(
+        machineTime, chk24hLocal->isChecked() ? kTimePattern24 : kTimePattern12, m_locale));
     if (dateLines)
         showDateLine(Label3, m_localDateShown, machineTime);
 
@@ -322,8 +206,8 @@ void frmMain::Timer1_Timer()
     const DateValue reference =
         alarmReferenceTime(machineTime, options.localIndex, options.halfLocal);
     const DateValue other = otherTime(machineTime, options);
-    Label2->setText(formatDate(other, chk24hOther->isChecked() ? kTimePattern24 : kTimePattern12,
-                               m_locale));
+    Label2->setText(
+        formatDate(other, chk24hOther->isChecked() ? kTimePattern24 : kTimePattern12, m_locale));
     if (dateLines)
         showDateLine(Label4, m_otherDateShown, other);
 
@@ -332,8 +216,7 @@ void frmMain::Timer1_Timer()
 }
 
 // A date line changes once a day: format it only then.
-void frmMain::showDateLine(QLabel* label, qint64& dayShown, DateValue t)
-{
+void frmMain::showDateLine(QLabel* label, qint64& dayShown, DateValue t) {
     const qint64 day = datevalue::datePart(t).toJulianDay();
     if (day == dayShown)
         return;
@@ -341,8 +224,7 @@ void frmMain::showDateLine(QLabel* label, qint64& dayShown, DateValue t)
     label->setText(formatDate(t, kDatePattern, m_locale));
 }
 
-void frmMain::runAlarmTest(DateValue /*machineTime*/, DateValue reference)
-{
+void frmMain::runAlarmTest(DateValue /*machineTime*/, DateValue reference) {
     QStringList fired;
     for (const std::size_t i : dueAlarms(m_alarms, reference, m_dayNames, m_locale)) {
         fired << m_alarms[i].name;
@@ -355,8 +237,7 @@ void frmMain::runAlarmTest(DateValue /*machineTime*/, DateValue reference)
     m_alarmWindow->showNotice(fired.join(QStringLiteral("\r\n")));
 }
 
-void frmMain::ReadAlarms()
-{
+void frmMain::ReadAlarms() {
     try {
         ::ReadAlarms(m_services.store, m_alarms);
     } catch (const RuntimeError& e) {
@@ -367,8 +248,7 @@ void frmMain::ReadAlarms()
 // ---------------------------------------------------------------------------------------------
 // Zone lists and option boxes
 
-void frmMain::setChecked(QCheckBox* box, bool on, bool guarded)
-{
+void frmMain::setChecked(QCheckBox* box, bool on, bool guarded) {
     if (guarded)
         box->setEnabled(false);
     box->setChecked(on);
@@ -376,30 +256,25 @@ void frmMain::setChecked(QCheckBox* box, bool on, bool guarded)
         box->setEnabled(true);
 }
 
-int frmMain::otherIndex() const
-{
+int frmMain::otherIndex() const {
     return lstTimeZoneOther->currentRow();
 }
 
-int frmMain::otherDST() const
-{
+int frmMain::otherDST() const {
     return chkDSTOther->isChecked() ? 1 : 0;
 }
 
-int frmMain::otherHalf() const
-{
+int frmMain::otherHalf() const {
     return chk05Other->isChecked() ? 1 : 0;
 }
 
-void frmMain::lstTimeZoneLocal_Click()
-{
+void frmMain::lstTimeZoneLocal_Click() {
     if (QListWidgetItem* item = lstTimeZoneLocal->currentItem())
         lstTimeZoneLocal->setToolTip(item->text());
     RefreshSettings();
 }
 
-void frmMain::lstTimeZoneOther_Click()
-{
+void frmMain::lstTimeZoneOther_Click() {
     if (!lstTimeZoneOther->isEnabled())
         return;
     if (QListWidgetItem* item = lstTimeZoneOther->currentItem())
@@ -415,31 +290,26 @@ void frmMain::lstTimeZoneOther_Click()
     RefreshSettings();
 }
 
-void frmMain::chk24hLocal_Click()
-{
+void frmMain::chk24hLocal_Click() {
     mnLocal24hrs->setChecked(chk24hLocal->isChecked());
     WindowResize();
 }
 
-void frmMain::chk24hOther_Click()
-{
+void frmMain::chk24hOther_Click() {
     mnOther24hrs->setChecked(chk24hOther->isChecked());
     WindowResize();
 }
 
-void frmMain::chkDSTLocal_Click()
-{
+void frmMain::chkDSTLocal_Click() {
     mnLocalDST->setChecked(chkDSTLocal->isChecked());
     WindowResize();
 }
 
-void frmMain::chk05Local_Click()
-{
+void frmMain::chk05Local_Click() {
     mn05Local->setChecked(chk05Local->isChecked());
 }
 
-void frmMain::chkDSTOther_Click()
-{
+void frmMain::chkDSTOther_Click() {
     mnOtherDST->setChecked(chkDSTOther->isChecked());
     if (!chkDSTOther->isEnabled())
         return;
@@ -449,85 +319,11 @@ void frmMain::chkDSTOther_Click()
     WindowResize();
 }
 
-void frmMain::chk05Other_Click()
-{
+void frmMain::chk05Other_Click() {
     mn05Other->setChecked(chk05Other->isChecked());
     if (!chk05Other->isEnabled())
         return;
     m_currSetup = keys::kDefaultSetup;
     SaveSettings(keys::kDefaultSetup);
     RefreshSettings();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Setups
-
-void frmMain::RefreshSettings()
-{
-    try {
-        if (!m_currSetup.isEmpty()) {
-            const SettingsStore& store = m_services.store;
-            const bool dst = store.read(m_currSetup, keys::kChkDSTOther) == QLatin1String("1");
-            setChecked(chkDSTOther, dst, true);
-            const std::int16_t index = ValInt16(store.read(m_currSetup, keys::kOtherIndex));
-            const bool half = store.read(m_currSetup, keys::kChk05Other) == QLatin1String("1");
-            setChecked(chk05Other, half, true);
-            if (zones::isValidIndex(index)) {
-                lstTimeZoneOther->setEnabled(false);
-                lstTimeZoneOther->setCurrentRow(index);
-                lstTimeZoneOther->setEnabled(true);
-            }
-        }
-        for (QListWidget* list : {lstTimeZoneOther, lstTimeZoneLocal}) {
-            if (QListWidgetItem* item = list->currentItem())
-                list->scrollToItem(item, QAbstractItemView::PositionAtTop);
-        }
-        setWindowTitle(mainCaption(m_currSetup, mnMini->isChecked()));
-    } catch (const RuntimeError& e) {
-        reportError(e, "RefreshSettings");
-    }
-}
-
-void frmMain::SaveSettings(const QString& setupName)
-{
-    try {
-        SettingsStore& store = m_services.store;
-        store.write(keys::kSettings, keys::kCurrSetup, setupName);
-        const OtherZone shown{otherIndex(), otherDST(), otherHalf()};
-        if (saveNeedsQuestion(setupName, readStoredZone(store, setupName), shown) &&
-            m_services.messages.show(this, saveQuestionText(setupName),
-                                     MessageBoxes::Buttons::YesNo) == MessageBoxes::Answer::No)
-            return;
-        writeZone(store, setupName, shown);
-    } catch (const RuntimeError& e) {
-        reportError(e, "SaveSettings");
-    }
-}
-
-void frmMain::DoMRU(const QString& setupName)
-{
-    m_mru.DoMRU(setupName);
-    refreshMruMenu();
-}
-
-void frmMain::refreshMruMenu()
-{
-    for (int n = 1; n <= MruList::kSize; ++n) {
-        QAction* item = mnMRU[static_cast<std::size_t>(n - 1)];
-        item->setText(m_mru.entry(n).caption);
-        item->setVisible(m_mru.entry(n).visible);
-    }
-    mnBar2->setVisible(m_mru.separatorVisible());
-}
-
-void frmMain::mnMRU_Click(int index)
-{
-    m_currSetup = m_mru.entry(index).caption;
-    try {
-        m_services.store.write(keys::kSettings, keys::kCurrSetup, m_currSetup);
-    } catch (const RuntimeError& e) {
-        reportError(e, "mnMRU_Click");
-    }
-    RefreshSettings();
-    DoMRU(m_currSetup);
 }

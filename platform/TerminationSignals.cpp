@@ -10,16 +10,14 @@ namespace {
 
 std::array<int, 2> g_pipe{-1, -1};
 
-extern "C" void onTerminationSignal(int)
-{
+extern "C" void onTerminationSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_pipe[0], &byte, 1);
 }
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
-{
+TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe.data()) != 0)
         return;
     m_notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);
@@ -36,8 +34,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
         ::sigaction(signal, &action, nullptr);
 }
 
-TerminationSignals::~TerminationSignals()
-{
+TerminationSignals::~TerminationSignals() {
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP})

@@ -3,8 +3,7 @@
 #include "SettingsStore.h"
 #include "StoreKeys.h"
 
-void MruList::DoMRU(const QString& name)
-{
+void MruList::DoMRU(const QString& name) {
     if (name.isEmpty() || name == keys::kDefaultSetup)
         return;
     for (int k = 1; k <= kSize; ++k) {
@@ -25,8 +24,7 @@ void MruList::DoMRU(const QString& name)
     m_separatorVisible = true;
 }
 
-void MruList::restore(const SettingsStore& store)
-{
+void MruList::restore(const SettingsStore& store) {
     for (int n = 1; n <= kSize; ++n) {
         const QString caption = store.read(keys::kSettings, keys::mruKey(n));
         if (caption.isEmpty() || caption == keys::kDefaultSetup)
@@ -37,8 +35,7 @@ void MruList::restore(const SettingsStore& store)
     }
 }
 
-void MruList::store(SettingsStore& store) const
-{
+void MruList::store(SettingsStore& store) const {
     for (int n = 1; n <= kSize; ++n) {
         if (entry(n).caption.isEmpty())
             break;

@@ -6,8 +6,7 @@
 #include "SettingsStore.h"
 #include "StoreKeys.h"
 
-void ReadAlarms(const SettingsStore& store, AlarmTable& table)
-{
+void ReadAlarms(const SettingsStore& store, AlarmTable& table) {
     table.clear();
     const std::int16_t count = ValInt16(store.read(keys::kSettings, keys::kNbSetup));
     if (count < 0)

@@ -30,11 +30,19 @@ inline const QString kWhen = QStringLiteral("When");
 inline const QString kSound = QStringLiteral("Sound");
 inline const QString kChkLocalTime = QStringLiteral("chkLocalTime");
 
-inline QString setupKey(int n) { return QStringLiteral("Setup") + QString::number(n); }
-inline QString mruKey(int n) { return QStringLiteral("MRU") + QString::number(n); }
+inline QString setupKey(int n) {
+    return QStringLiteral("Setup") + QString::number(n);
+}
+inline QString mruKey(int n) {
+    return QStringLiteral("MRU") + QString::number(n);
+}
 
 // Stored booleans: "True" when set, the word False otherwise; only the exact "True" reads as set.
-inline QString boolText(bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); }
-inline bool isTrue(const QString& text) { return text == QLatin1String("True"); }
+inline QString boolText(bool on) {
+    return on ? QStringLiteral("True") : QStringLiteral("False");
+}
+inline bool isTrue(const QString& text) {
+    return text == QLatin1String("True");
+}
 
 } // namespace keys

@@ -8,13 +8,11 @@ namespace {
 
 const QLocale kLocale(QLocale::English, QLocale::UnitedStates);
 
-DateValue at(QDate d, QTime t)
-{
+DateValue at(QDate d, QTime t) {
     return datevalue::fromQDateTime(QDateTime(d, t));
 }
 
-AlarmEntry alarm(const QString& name, QTime gmt, std::int16_t when, QDate date = {})
-{
+AlarmEntry alarm(const QString& name, QTime gmt, std::int16_t when, QDate date = {}) {
     AlarmEntry e;
     e.name = name;
     e.timeGMT = date.isValid() ? at(date, gmt) : datevalue::fromTime(gmt);
@@ -23,8 +21,7 @@ AlarmEntry alarm(const QString& name, QTime gmt, std::int16_t when, QDate date =
     return e;
 }
 
-std::vector<std::size_t> due(const AlarmTable& table, DateValue reference)
-{
+std::vector<std::size_t> due(const AlarmTable& table, DateValue reference) {
     return dueAlarms(table, reference, buildDayNames(kLocale), kLocale);
 }
 
@@ -34,8 +31,7 @@ class TestAlarmTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void masks()
-    {
+    void masks() {
         QCOMPARE(whenMaskFor(0), whenmask::kNever);
         QCOMPARE(whenMaskFor(1), std::int16_t(127));
         QCOMPARE(whenMaskFor(2), std::int16_t(3));
@@ -45,8 +41,7 @@ private slots:
         QCOMPARE(whenMaskFor(-1), std::int16_t(0));
     }
 
-    void dayNamesStartOnSaturday()
-    {
+    void dayNamesStartOnSaturday() {
         const DayNames names = buildDayNames(kLocale);
         QCOMPARE(names[0], QStringLiteral("Saturday"));
         QCOMPARE(names[2], QStringLiteral("Monday"));
@@ -54,8 +49,7 @@ private slots:
     }
 
     // Week of Saturday 5 December 2026 to Friday 11 December 2026, alarm at 12:30 GMT.
-    void weekdayRules_data()
-    {
+    void weekdayRules_data() {
         QTest::addColumn<int>("when");
         QTest::addColumn<QList<int>>("ringingDays"); // 5..11 December
         QTest::newRow("Never (off)") << 0 << QList<int>{};
@@ -64,12 +58,11 @@ private slots:
         QTest::newRow("Week Days") << 3 << QList<int>{7, 8, 9, 10, 11};
         QTest::newRow("unknown rule") << 7 << QList<int>{};
     }
-    void weekdayRules()
-    {
+    void weekdayRules() {
         QFETCH(int, when);
         QFETCH(QList<int>, ringingDays);
-        const AlarmTable table{alarm(QStringLiteral("A"), QTime(12, 30),
-                                     static_cast<std::int16_t>(when))};
+        const AlarmTable table{
+            alarm(QStringLiteral("A"), QTime(12, 30), static_cast<std::int16_t>(when))};
         for (int day = 5; day <= 11; ++day) {
             const bool rang = !due(table, at(QDate(2026, 12, day), QTime(12, 30))).empty();
             QVERIFY2(rang == ringingDays.contains(day), qPrintable(QString::number(day)));
@@ -77,24 +70,20 @@ private slots:
         }
     }
 
-    void onceOnlyOnItsDate()
-    {
-        const AlarmTable table{
-            alarm(QStringLiteral("Once"), QTime(6, 0), 4, QDate(2026, 12, 24))};
+    void onceOnlyOnItsDate() {
+        const AlarmTable table{alarm(QStringLiteral("Once"), QTime(6, 0), 4, QDate(2026, 12, 24))};
         QCOMPARE(due(table, at(QDate(2026, 12, 24), QTime(6, 0))).size(), std::size_t(1));
         QVERIFY(due(table, at(QDate(2026, 12, 23), QTime(6, 0))).empty());
         QVERIFY(due(table, at(QDate(2027, 12, 24), QTime(6, 0))).empty());
         QVERIFY(due(table, at(QDate(2026, 12, 24), QTime(6, 1))).empty());
     }
 
-    void midnightGmtRings()
-    {
+    void midnightGmtRings() {
         const AlarmTable table{alarm(QStringLiteral("Midnight"), QTime(0, 0), 1)};
         QCOMPARE(due(table, at(QDate(2026, 12, 7), QTime(0, 0))).size(), std::size_t(1));
     }
 
-    void unreadableTimeNeverRings()
-    {
+    void unreadableTimeNeverRings() {
         AlarmEntry broken = alarm(QStringLiteral("Broken"), QTime(0, 0), 1);
         broken.timeGMT.reset();
         const AlarmTable table{broken, AlarmEntry{}};
@@ -103,8 +92,7 @@ private slots:
         QVERIFY(due(table, at(QDate(2026, 12, 7), QTime(0, 0))).empty());
     }
 
-    void everyDueAlarmRingsInTableOrder()
-    {
+    void everyDueAlarmRingsInTableOrder() {
         const QDate day(2026, 12, 7);
         const AlarmTable table{
             alarm(QStringLiteral("Daily"), QTime(8, 15), 1),
@@ -117,8 +105,7 @@ private slots:
     }
 
     // The Local half hour moves the Local clock's alarm minute by half an hour.
-    void localHalfHour()
-    {
+    void localHalfHour() {
         const AlarmTable table{alarm(QStringLiteral("EST"), QTime(12, 30), 1)};
         const QDate day(2026, 12, 7);
         QCOMPARE(due(table, alarmReferenceTime(at(day, QTime(7, 30)), 16, false)).size(),
@@ -128,8 +115,7 @@ private slots:
                  std::size_t(1));
     }
 
-    void minuteGate()
-    {
+    void minuteGate() {
         AlarmMinuteGate gate;
         const qint64 m = 1000000;
         QVERIFY(gate.enter(m));
@@ -142,8 +128,7 @@ private slots:
         QVERIFY(gate.enter(m + 500));         // forward jump: the new minute is tested
     }
 
-    void minuteNumberRoundsToTheSecond()
-    {
+    void minuteNumberRoundsToTheSecond() {
         const QDate day(2026, 12, 7);
         const qint64 m = minuteNumber(at(day, QTime(10, 0)));
         QCOMPARE(minuteNumber(datevalue::fromQDateTime(QDateTime(day, QTime(10, 0, 59, 400)))), m);

@@ -7,12 +7,10 @@
 Q_DECLARE_METATYPE(ZoneOptions)
 
 namespace {
-DateValue at(int y, int mo, int d, int h, int mi, int s = 0)
-{
+DateValue at(int y, int mo, int d, int h, int mi, int s = 0) {
     return datevalue::fromQDateTime(QDateTime(QDate(y, mo, d), QTime(h, mi, s)));
 }
-QDateTime shown(DateValue v)
-{
+QDateTime shown(DateValue v) {
     return datevalue::toQDateTime(v);
 }
 } // namespace
@@ -21,8 +19,7 @@ class TestZoneTime : public QObject {
     Q_OBJECT
 
 private slots:
-    void zoneTable()
-    {
+    void zoneTable() {
         QCOMPARE(zones::kCount, 24);
         QCOMPARE(QString::fromLatin1(zones::kNames[0]), QStringLiteral("GMT+11 Auckland"));
         QCOMPARE(QString::fromLatin1(zones::kNames[11]), QStringLiteral("GMT (London)"));
@@ -31,30 +28,29 @@ private slots:
         QCOMPARE(zones::offsetHours(16), -5);
     }
 
-    void otherTime_data()
-    {
+    void otherTime_data() {
         QTest::addColumn<ZoneOptions>("options");
         QTest::addColumn<QDateTime>("machine");
         QTest::addColumn<QDateTime>("expected");
         const QDate day(2026, 12, 7);
-        QTest::newRow("EST+DST to Paris+DST") << ZoneOptions{16, true, false, 10, true, false}
-                                              << QDateTime(day, QTime(14, 0))
-                                              << QDateTime(day, QTime(20, 0));
+        QTest::newRow("EST+DST to Paris+DST")
+            << ZoneOptions{16, true, false, 10, true, false} << QDateTime(day, QTime(14, 0))
+            << QDateTime(day, QTime(20, 0));
         QTest::newRow("same, crossing midnight")
             << ZoneOptions{16, true, false, 10, true, false} << QDateTime(day, QTime(22, 30))
             << QDateTime(day.addDays(1), QTime(4, 30));
-        QTest::newRow("same row, same options") << ZoneOptions{5, true, true, 5, true, true}
-                                                << QDateTime(day, QTime(9, 15, 42))
-                                                << QDateTime(day, QTime(9, 15, 42));
-        QTest::newRow("GMT-12 to Auckland") << ZoneOptions{23, false, false, 0, false, false}
-                                            << QDateTime(day, QTime(0, 30))
-                                            << QDateTime(day, QTime(23, 30));
+        QTest::newRow("same row, same options")
+            << ZoneOptions{5, true, true, 5, true, true} << QDateTime(day, QTime(9, 15, 42))
+            << QDateTime(day, QTime(9, 15, 42));
+        QTest::newRow("GMT-12 to Auckland")
+            << ZoneOptions{23, false, false, 0, false, false} << QDateTime(day, QTime(0, 30))
+            << QDateTime(day, QTime(23, 30));
         QTest::newRow("GMT-12 to Auckland, next day")
             << ZoneOptions{23, false, false, 0, false, false} << QDateTime(day, QTime(1, 0))
             << QDateTime(day.addDays(1), QTime(0, 0));
-        QTest::newRow("local half hour only") << ZoneOptions{11, false, true, 11, false, false}
-                                              << QDateTime(day, QTime(12, 0))
-                                              << QDateTime(day, QTime(11, 30));
+        QTest::newRow("local half hour only")
+            << ZoneOptions{11, false, true, 11, false, false} << QDateTime(day, QTime(12, 0))
+            << QDateTime(day, QTime(11, 30));
         QTest::newRow("no local row counts as -1")
             << ZoneOptions{-1, false, false, 11, false, false} << QDateTime(day, QTime(12, 0))
             << QDateTime(day, QTime(0, 0));
@@ -62,16 +58,14 @@ private slots:
                                             << QDateTime(QDate(2027, 1, 1), QTime(10, 0))
                                             << QDateTime(QDate(2026, 12, 31), QTime(11, 0));
     }
-    void otherTime()
-    {
+    void otherTime() {
         QFETCH(ZoneOptions, options);
         QFETCH(QDateTime, machine);
         QFETCH(QDateTime, expected);
         QCOMPARE(shown(::otherTime(datevalue::fromQDateTime(machine), options)), expected);
     }
 
-    void alarmReference_data()
-    {
+    void alarmReference_data() {
         QTest::addColumn<int>("localIndex");
         QTest::addColumn<bool>("halfLocal");
         QTest::addColumn<QTime>("machine");
@@ -81,8 +75,7 @@ private slots:
         QTest::newRow("London") << 11 << false << QTime(9, 41, 7) << QTime(9, 41, 7);
         QTest::newRow("Tokyo") << 2 << false << QTime(21, 0) << QTime(12, 0);
     }
-    void alarmReference()
-    {
+    void alarmReference() {
         QFETCH(int, localIndex);
         QFETCH(bool, halfLocal);
         QFETCH(QTime, machine);

@@ -8,9 +8,9 @@
 #include "Services.h"
 #include "frmMain.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QCheckBox>
 #include <QTimer>
 #include <memory>
 
@@ -20,13 +20,10 @@
 struct MainWindowFixture {
     explicit MainWindowFixture(MemorySettingsStore::Contents contents = {},
                                QDateTime now = QDateTime(QDate(2026, 12, 7), QTime(14, 0)))
-        : clock(now), store(std::move(contents)),
-          services{clock, store, messages, stacking, sound}
-    {
-    }
+        : clock(now),
+          store(std::move(contents)), services{clock, store, messages, stacking, sound} {}
 
-    frmMain& load()
-    {
+    frmMain& load() {
         window = std::make_unique<frmMain>(services);
         window->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
         loaded = window->Form_Load();
@@ -34,22 +31,19 @@ struct MainWindowFixture {
     }
 
     // Moves the clock and runs one tick, as the timer would.
-    void tickAt(const QDateTime& t)
-    {
+    void tickAt(const QDateTime& t) {
         clock.set(t);
         window->Timer1_Timer();
     }
 
-    template <typename T> T* child(const char* name) const
-    {
+    template <typename T> T* child(const char* name) const {
         return window->findChild<T*>(QString::fromLatin1(name));
     }
     QString label(const char* name) const { return child<QLabel>(name)->text(); }
     QCheckBox* box(const char* name) const { return child<QCheckBox>(name); }
     QListWidget* list(const char* name) const { return child<QListWidget>(name); }
     QAction* item(const char* name) const { return window->menuItem(QString::fromLatin1(name)); }
-    QString stored(const QString& section, const QString& key) const
-    {
+    QString stored(const QString& section, const QString& key) const {
         return store.read(section, key);
     }
 

@@ -10,8 +10,7 @@ namespace {
 const QDate kMonday(2026, 12, 7);
 
 MemorySettingsStore::Contents storeWith(const QString& localIndex, const QString& half,
-                                        QList<QStringList> setups)
-{
+                                        QList<QStringList> setups) {
     // Each setup: name, AlarmTimeGMT, When, Sound.
     MemorySettingsStore::Contents c;
     c["Settings"]["LocalIndex"] = localIndex;
@@ -28,8 +27,7 @@ MemorySettingsStore::Contents storeWith(const QString& localIndex, const QString
     return c;
 }
 
-QString notice(const MainWindowFixture& f)
-{
+QString notice(const MainWindowFixture& f) {
     return f.window->alarmWindow() ? f.window->alarmWindow()->text() : QString();
 }
 
@@ -39,15 +37,13 @@ class TestAlarms : public QObject {
     Q_OBJECT
 
 private slots:
-    void estAlarmRingsWhenTheLocalClockShowsIt_data()
-    {
+    void estAlarmRingsWhenTheLocalClockShowsIt_data() {
         QTest::addColumn<QString>("half");
         QTest::addColumn<QTime>("ringsAt");
         QTest::newRow("whole hour") << "0" << QTime(7, 30);
         QTest::newRow("half hour") << "1" << QTime(8, 0);
     }
-    void estAlarmRingsWhenTheLocalClockShowsIt()
-    {
+    void estAlarmRingsWhenTheLocalClockShowsIt() {
         QFETCH(QString, half);
         QFETCH(QTime, ringsAt);
         MainWindowFixture f(storeWith("16", half, {{"EST", "12:30:00", "1", "/s/est.wav"}}),
@@ -67,8 +63,7 @@ private slots:
 
     // Daylight saving and everything of the Other zone change what the Other clock shows, never
     // the minute an alarm rings in.
-    void otherOptionsNeverMoveAnAlarm()
-    {
+    void otherOptionsNeverMoveAnAlarm() {
         for (int variant = 0; variant < 4; ++variant) {
             MainWindowFixture f(storeWith("16", "0", {{"EST", "12:30:00", "1", "e.wav"}}),
                                 QDateTime(kMonday, QTime(7, 0)));
@@ -84,8 +79,7 @@ private slots:
         }
     }
 
-    void twoAlarmsInOneMinuteFirstEntryFirst()
-    {
+    void twoAlarmsInOneMinuteFirstEntryFirst() {
         MainWindowFixture f(storeWith("11", "0",
                                       {{"First", "06:45:00", "3", "1.wav"},
                                        {"Off", "06:45:00", "0", "off.wav"},
@@ -98,11 +92,10 @@ private slots:
         QCOMPARE(notice(f), QStringLiteral("First\nOnce\nSecond"));
     }
 
-    void aLaterMinuteReplacesTheNotice()
-    {
-        MainWindowFixture f(storeWith("11", "0",
-                                      {{"A", "09:00:00", "1", ""}, {"B", "09:01:00", "1", ""}}),
-                            QDateTime(kMonday, QTime(8, 59, 59)));
+    void aLaterMinuteReplacesTheNotice() {
+        MainWindowFixture f(
+            storeWith("11", "0", {{"A", "09:00:00", "1", ""}, {"B", "09:01:00", "1", ""}}),
+            QDateTime(kMonday, QTime(8, 59, 59)));
         f.load();
         f.tickAt(QDateTime(kMonday, QTime(9, 0)));
         QCOMPARE(notice(f), QStringLiteral("A"));
@@ -111,8 +104,7 @@ private slots:
     }
 
     // A late tick still tests its minute; a second tick in the minute does not ring again.
-    void firstTickOfAMinuteRunsTheTest()
-    {
+    void firstTickOfAMinuteRunsTheTest() {
         MainWindowFixture f(storeWith("11", "0", {{"Late", "10:00:00", "1", "l.wav"}}),
                             QDateTime(kMonday, QTime(9, 59, 58)));
         f.load();
@@ -123,8 +115,7 @@ private slots:
     }
 
     // A tick that arrives late in the second before the minute shows that second, not the next.
-    void aLateTickNeverRingsEarly()
-    {
+    void aLateTickNeverRingsEarly() {
         MainWindowFixture f(storeWith("11", "0", {{"A", "09:00:00", "1", "a.wav"}}),
                             QDateTime(kMonday, QTime(8, 59, 58)));
         f.load();
@@ -136,19 +127,17 @@ private slots:
         QCOMPARE(f.sound.played(), QStringList{"a.wav"});
     }
 
-    void midnightGmtAndUnreadableTimes()
-    {
-        MainWindowFixture f(storeWith("11", "0",
-                                      {{"Midnight", "00:00:00", "1", "m.wav"},
-                                       {"Broken", "soon", "1", "b.wav"}}),
-                            QDateTime(kMonday, QTime(23, 59, 59)));
+    void midnightGmtAndUnreadableTimes() {
+        MainWindowFixture f(
+            storeWith("11", "0",
+                      {{"Midnight", "00:00:00", "1", "m.wav"}, {"Broken", "soon", "1", "b.wav"}}),
+            QDateTime(kMonday, QTime(23, 59, 59)));
         f.load();
         f.tickAt(QDateTime(kMonday.addDays(1), QTime(0, 0)));
         QCOMPARE(f.sound.played(), QStringList{"m.wav"});
     }
 
-    void clockSetBackDoesNotRingTwice()
-    {
+    void clockSetBackDoesNotRingTwice() {
         MainWindowFixture f(storeWith("11", "0", {{"A", "09:00:00", "1", "a.wav"}}),
                             QDateTime(kMonday, QTime(8, 59, 59)));
         f.load();
@@ -164,8 +153,7 @@ private slots:
 
     // With a modal window of the program open, the notice shows at once; it takes input once
     // the modal window has closed.
-    void ringsWhileAModalWindowIsOpen()
-    {
+    void ringsWhileAModalWindowIsOpen() {
         MainWindowFixture f(storeWith("11", "0", {{"Standup", "09:30:00", "3", "s.wav"}}),
                             QDateTime(kMonday, QTime(9, 29, 59)));
         f.load();
@@ -183,8 +171,7 @@ private slots:
         QCOMPARE(f.sound.played(), QStringList{"s.wav"});
     }
 
-    void countBeyond16BitsIsReported()
-    {
+    void countBeyond16BitsIsReported() {
         MainWindowFixture f({{"Settings", {{"nbSetup", "40000"}}}});
         f.load();
         QCOMPARE(f.messages.texts(), QStringList{QStringLiteral("Overflow in ReadAlarms()")});

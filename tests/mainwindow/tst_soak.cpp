@@ -15,12 +15,11 @@ struct SoakSetup {
     QString name;
     QString time; // as stored
     QString when;
-    QTime gmt;    // the alarm's time of day, GMT
-    QDate once;   // the date of a one-time alarm
+    QTime gmt;  // the alarm's time of day, GMT
+    QDate once; // the date of a one-time alarm
 };
 
-long peakResidentKiB()
-{
+long peakResidentKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
@@ -36,8 +35,7 @@ class TestSoak : public QObject {
     Q_OBJECT
 
 private slots:
-    void oneYearOfTicks()
-    {
+    void oneYearOfTicks() {
         const int localIndex = 16; // GMT-5, with the half hour: GMT-5:30
         const int halfLocal = 1;
         const QList<SoakSetup> setups = {
@@ -70,7 +68,9 @@ private slots:
         // The oracle: plain calendar arithmetic, independent of the program's day counts.
         // Wall time without a zone: the clock shows what it is given, and stepping it stays cheap.
         const QDateTime start(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC);
-        const int days = qEnvironmentVariableIsSet("SOAK_DAYS") ? qEnvironmentVariableIntValue("SOAK_DAYS") : 365;
+        const int days = qEnvironmentVariableIsSet("SOAK_DAYS")
+                             ? qEnvironmentVariableIntValue("SOAK_DAYS")
+                             : 365;
         const QDateTime end = start.addDays(days);
         const qint64 shiftSecs = -((11 - localIndex) * 3600 + halfLocal * 1800);
         std::vector<std::pair<qint64, QString>> expected;
@@ -83,8 +83,7 @@ private slots:
                     continue;
                 const int rule = s.when.trimmed().isEmpty() ? -1 : s.when.trimmed().toInt();
                 const bool due = (rule == 1) || (rule == 2 && weekday >= 6) ||
-                                 (rule == 3 && weekday <= 5) ||
-                                 (rule == 4 && s.once == gmt.date());
+                                 (rule == 3 && weekday <= 5) || (rule == 4 && s.once == gmt.date());
                 if (due)
                     expected.emplace_back(minute.toSecsSinceEpoch() / 60, s.name);
             }
@@ -113,8 +112,8 @@ private slots:
         qInfo("soak: %lld ticks over %d days in %.1f s, peak resident memory %ld KiB, %zu alarms",
               ticks, days, elapsed.elapsed() / 1000.0, peakResidentKiB(), actual.size());
 
-        const auto firstDifference = std::mismatch(actual.begin(), actual.end(), expected.begin(),
-                                                   expected.end());
+        const auto firstDifference =
+            std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
         if (firstDifference.first != actual.end() || firstDifference.second != expected.end()) {
             const auto describe = [](auto it, auto end) {
                 return it == end ? QStringLiteral("nothing")

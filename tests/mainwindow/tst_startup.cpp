@@ -4,8 +4,7 @@
 
 namespace {
 
-MemorySettingsStore::Contents preparedStore()
-{
+MemorySettingsStore::Contents preparedStore() {
     return {
         {"Settings",
          {{"Top", "1500"},
@@ -34,8 +33,7 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
-    void loadShowsTheStoredState()
-    {
+    void loadShowsTheStoredState() {
         MainWindowFixture f(preparedStore(), QDateTime(QDate(2026, 12, 7), QTime(14, 0, 5)));
         frmMain& w = f.load();
         QVERIFY(f.loaded);
@@ -81,8 +79,7 @@ private slots:
         QVERIFY(!f.store.hasSection("Default"));
     }
 
-    void unloadWritesEveryKey()
-    {
+    void unloadWritesEveryKey() {
         MainWindowFixture f(preparedStore());
         frmMain& w = f.load();
         w.move(200, 100);
@@ -102,15 +99,14 @@ private slots:
         QCOMPARE(s.value("currSetup"), QStringLiteral("Paris"));
         QCOMPARE(s.value("MRU1"), QStringLiteral("Paris"));
         QCOMPARE(s.value("MRU2"), QStringLiteral("Default")); // the gap ends the list
-        QCOMPARE(s.value("MRU3"), QStringLiteral("Tokyo")); // kept, not rewritten
+        QCOMPARE(s.value("MRU3"), QStringLiteral("Tokyo"));   // kept, not rewritten
         const auto& paris = f.store.contents().value("Paris");
         QCOMPARE(paris.value("OtherIndex"), QStringLiteral("10"));
         QCOMPARE(paris.value("chkDSTOther"), QStringLiteral("1"));
         QVERIFY(f.messages.texts().isEmpty()); // same zone: no question
     }
 
-    void firstRunOnAnEmptyStore()
-    {
+    void firstRunOnAnEmptyStore() {
         MainWindowFixture f;
         frmMain& w = f.load();
         QVERIFY(f.loaded);
@@ -132,30 +128,26 @@ private slots:
         QCOMPARE(f.stored("Default", "OtherIndex"), QStringLiteral("23"));
     }
 
-    void localIndexOutOfRangeLeavesNoSelection_data()
-    {
+    void localIndexOutOfRangeLeavesNoSelection_data() {
         QTest::addColumn<QString>("stored");
         QTest::newRow("-1") << "-1";
         QTest::newRow("24") << "24";
     }
-    void localIndexOutOfRangeLeavesNoSelection()
-    {
+    void localIndexOutOfRangeLeavesNoSelection() {
         QFETCH(QString, stored);
         MainWindowFixture f({{"Settings", {{"LocalIndex", stored}}}});
         f.load();
         QCOMPARE(f.list("lstTimeZoneLocal")->currentRow(), -1);
     }
 
-    void smallInLowerCaseIsNotSmall()
-    {
+    void smallInLowerCaseIsNotSmall() {
         MainWindowFixture f({{"Settings", {{"Small", "true"}, {"AlwaysOnTop", "True"}}}});
         f.load();
         QVERIFY(!f.item("mnSmall")->isChecked());
         QVERIFY(f.item("mnAlwaysOnTop")->isChecked());
     }
 
-    void overflowingIndexIsReportedAndStopsTheLoad()
-    {
+    void overflowingIndexIsReportedAndStopsTheLoad() {
         MainWindowFixture f({{"Settings", {{"LocalIndex", "99999"}, {"nbSetup", "1"}}}});
         f.load();
         QCOMPARE(f.messages.texts(), QStringList{QStringLiteral("Overflow in Form_Load()")});
@@ -164,8 +156,7 @@ private slots:
 
     // A zone chosen by hand moves the clock to "Default" and is stored there; a zone set while
     // applying a setup is not a choice.
-    void otherZoneChosenByHandGoesToDefault()
-    {
+    void otherZoneChosenByHandGoesToDefault() {
         MainWindowFixture f(preparedStore());
         frmMain& w = f.load();
         f.list("lstTimeZoneOther")->setCurrentRow(5);
@@ -184,10 +175,7 @@ private slots:
         QCOMPARE(f.stored("Default", "OtherIndex"), QStringLiteral("5"));
     }
 
-    void versionPassesTheGuard()
-    {
-        QCOMPARE(frmMain::AppVersion(), QStringLiteral("V0.0.25"));
-    }
+    void versionPassesTheGuard() { QCOMPARE(frmMain::AppVersion(), QStringLiteral("V0.0.25")); }
 };
 
 QTEST_MAIN(TestStartup)

@@ -8,16 +8,14 @@
 
 namespace {
 
-MruList listOf(const QStringList& names)
-{
+MruList listOf(const QStringList& names) {
     MruList list;
     for (auto it = names.crbegin(); it != names.crend(); ++it)
         list.DoMRU(*it);
     return list;
 }
 
-QStringList captions(const MruList& list)
-{
+QStringList captions(const MruList& list) {
     QStringList out;
     for (int n = 1; n <= MruList::kSize; ++n)
         out << list.entry(n).caption;
@@ -32,8 +30,7 @@ class TestSetups : public QObject {
     Q_OBJECT
 
 private slots:
-    void doMru_data()
-    {
+    void doMru_data() {
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("after");
@@ -47,8 +44,7 @@ private slots:
         QTest::newRow("lower-case default is a name")
             << abc << "default" << QStringList{"default", "A", "B", "C"};
     }
-    void doMru()
-    {
+    void doMru() {
         QFETCH(QStringList, before);
         QFETCH(QString, name);
         QFETCH(QStringList, after);
@@ -57,8 +53,7 @@ private slots:
         QCOMPARE(captions(list), after);
     }
 
-    void emptyListShowsNothing()
-    {
+    void emptyListShowsNothing() {
         MruList list;
         list.DoMRU(QStringLiteral("Default"));
         list.DoMRU(QString());
@@ -67,8 +62,7 @@ private slots:
             QVERIFY(!list.entry(n).visible);
     }
 
-    void restoreKeepsPositionsAndStoreStopsAtAGap()
-    {
+    void restoreKeepsPositionsAndStoreStopsAtAGap() {
         MemorySettingsStore store;
         store.write("Settings", "MRU1", "A");
         store.write("Settings", "MRU3", "C");
@@ -87,8 +81,7 @@ private slots:
         QCOMPARE(store.read("Settings", "MRU3"), QStringLiteral("C"));
     }
 
-    void caption_data()
-    {
+    void caption_data() {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<bool>("mini");
         QTest::addColumn<QString>("caption");
@@ -100,16 +93,14 @@ private slots:
         QTest::newRow("empty, Mini") << "" << true << "Mdx";
         QTest::newRow("lower-case default") << "default" << false << "Meridex - default";
     }
-    void caption()
-    {
+    void caption() {
         QFETCH(QString, setup);
         QFETCH(bool, mini);
         QFETCH(QString, caption);
         QCOMPARE(mainCaption(setup, mini), caption);
     }
 
-    void saveQuestion_data()
-    {
+    void saveQuestion_data() {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QStringList>("stored"); // OtherIndex, chkDSTOther, chk05Other
         QTest::addColumn<bool>("asks");
@@ -122,8 +113,7 @@ private slots:
         QTest::newRow("Default never asks") << "Default" << QStringList{"3", "0", "1"} << false;
         QTest::newRow("lower-case default asks") << "default" << QStringList{"3", "1", "0"} << true;
     }
-    void saveQuestion()
-    {
+    void saveQuestion() {
         QFETCH(QString, setup);
         QFETCH(QStringList, stored);
         QFETCH(bool, asks);
@@ -133,8 +123,7 @@ private slots:
                      QStringLiteral(" ?"));
     }
 
-    void readAlarms()
-    {
+    void readAlarms() {
         MemorySettingsStore store;
         store.write("Settings", "nbSetup", "4");
         store.write("Settings", "Setup0", "Tokyo");
@@ -161,13 +150,12 @@ private slots:
         QCOMPARE(table[1].whenMask, std::int16_t(0));
         QVERIFY(table[2].name.isEmpty());
         QCOMPARE(table[3].name, QStringLiteral("Paris"));
-        QVERIFY(!table[3].timeGMT.has_value()); // unreadable: never rings
+        QVERIFY(!table[3].timeGMT.has_value());       // unreadable: never rings
         QCOMPARE(table[3].whenMask, std::int16_t(0)); // no "When": no mask, no sound
         QVERIFY(table[3].sound.isEmpty());
     }
 
-    void readAlarmsCountBeyond16Bits()
-    {
+    void readAlarmsCountBeyond16Bits() {
         MemorySettingsStore store;
         store.write("Settings", "nbSetup", "70000");
         AlarmTable table{AlarmEntry{}};
@@ -175,8 +163,7 @@ private slots:
         QVERIFY(table.empty());
     }
 
-    void readAlarmsWithoutSetups()
-    {
+    void readAlarmsWithoutSetups() {
         MemorySettingsStore store;
         AlarmTable table;
         ReadAlarms(store, table);
