@@ -541,6 +541,9 @@ def machine_info() -> dict:
         "qt": qt.strip(),
         "x11_apps": xclock.strip(),
         "python": platform.python_version(),
+        "revision": cmd("git", "--no-optional-locks", "-C", str(REPO), "rev-parse", "--short", "HEAD").strip()
+        + (" + uncommitted changes" if cmd("git", "--no-optional-locks", "-C", str(REPO), "diff-index",
+                                           "--name-only", "HEAD", "--").strip() else ""),
     }
 
 
@@ -566,9 +569,12 @@ def make_programs(args, session: Session, workdir: Path) -> list:
         progs.append(Program("qtfloor", [str(args.qtfloor)], dict(base), workdir))
     if "xclock" in wanted:
         progs.append(Program("xclock", ["xclock", "-digital", "-update", "1"], dict(base), workdir))
-    for item in args.extra:
+    for item in args.extra:  # a name starting with "meridex" gets Meridex's settings
         name, _, command = item.partition("=")
-        progs.append(Program(name, command.split(), dict(base), workdir))
+        if name.startswith("meridex"):
+            progs.append(Program(name, command.split(), dict(menv), REPO / "assets", fresh_meridex_home))
+        else:
+            progs.append(Program(name, command.split(), dict(base), workdir))
     return progs
 
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -52,9 +53,9 @@ private:
 inline const QList<QLocale>& locales() {
     static const QList<QLocale> all = [] {
         QList<QLocale> list;
-        for (const char* name : {"C", "en_US", "en_GB", "de_DE", "fr_FR", "ja_JP", "fi_FI", "ar_EG",
-                                 "fa_IR", "zh_CN", "ru_RU", "ko_KR", "hi_IN", "he_IL", "sq_AL",
-                                 "bg_BG", "hu_HU", "nl_NL", "pt_BR", "es_MX"})
+        for (const char* name : {"C",     "en_US", "en_GB", "de_DE", "fr_FR", "ja_JP", "fi_FI",
+                                 "ar_EG", "fa_IR", "zh_CN", "ru_RU", "ko_KR", "hi_IN", "he_IL",
+                                 "sq_AL", "bg_BG", "hu_HU", "nl_NL", "pt_BR", "es_MX"})
             list.append(QLocale(QString::fromLatin1(name)));
         return list;
     }();
@@ -65,25 +66,36 @@ inline const QList<QLocale>& locales() {
 // (QSettings syncs every write to the disk, which would slow the fuzzer down a hundredfold).
 inline const QString& scratchFolder() {
     static const QString folder = [] {
-        const QString parent = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                                         : QDir::tempPath();
+        const QString parent = QDir(QStringLiteral("/dev/shm")).exists()
+                                   ? QStringLiteral("/dev/shm")
+                                   : QDir::tempPath();
         const QString path = parent + QStringLiteral("/meridex-fuzz-%1").arg(::getpid());
         QDir().mkpath(path);
+        // Gone when the fuzzer ends normally; a crashed run leaves it for inspection.
+        std::atexit([] { QDir(scratchFolder()).removeRecursively(); });
         return path;
     }();
     return folder;
 }
 
-// A file name never used before in this process: QSettings caches a file's parsed contents by
-// name and only notices a change through its size and time stamp.
-inline QString freshFile() {
-    static unsigned long counter = 0;
-    return scratchFolder() + QStringLiteral("/f%1.ini").arg(++counter);
+// One of a few settings files of this process, reused input after input. QSettings caches each
+// file it has read, parsed values included, and a value such as "@Variant(...)" claiming
+// billions of items parses into a list with hundreds of megabytes reserved: a fresh name per
+// input would keep dozens of those alive in the cache.
+inline QString settingsFile(int which = 0) {
+    return scratchFolder() + QStringLiteral("/f%1.ini").arg(which);
 }
 
+// Writes the file and gives it a modification time it never had before: QSettings notices a
+// changed file only by its size and time stamp, and two inputs of the same size written within
+// the file system's clock tick would otherwise be read as the same file.
 inline void writeFile(const QString& path, const QByteArray& bytes) {
+    static qint64 stamp = 1'000'000'000; // seconds since 1970, one more each time
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+    // Flushed before the time is set: a write still in QFile's buffer would set it to now.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() ||
+        !f.flush() ||
+        !f.setFileTime(QDateTime::fromSecsSinceEpoch(++stamp), QFileDevice::FileModificationTime)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::abort();
     }

@@ -19,10 +19,16 @@ void checkConversion(double value, Convert convert, const char* name) {
     try {
         const Int result = convert(value);
         if (!fits || double(result) != rounded)
-            fuzzinput::broken(QStringLiteral("%1(%2) gave %3").arg(QLatin1String(name)).arg(value, 0, 'g', 17).arg(result));
+            fuzzinput::broken(QStringLiteral("%1(%2) gave %3")
+                                  .arg(QLatin1String(name))
+                                  .arg(value, 0, 'g', 17)
+                                  .arg(result));
     } catch (const RuntimeError& e) {
         if (fits || e.description() != QLatin1String("Overflow"))
-            fuzzinput::broken(QStringLiteral("%1(%2) threw \"%3\"").arg(QLatin1String(name)).arg(value, 0, 'g', 17).arg(e.description()));
+            fuzzinput::broken(QStringLiteral("%1(%2) threw \"%3\"")
+                                  .arg(QLatin1String(name))
+                                  .arg(value, 0, 'g', 17)
+                                  .arg(e.description()));
     }
 }
 
@@ -34,9 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // (other scripts' digits, lone surrogates).
     const bool utf16 = in.byte() & 1;
     const QByteArray bytes = in.rest();
-    const QString text = utf16 ? QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
-                                                    bytes.size() / 2)
-                               : QString::fromUtf8(bytes);
+    const QString text =
+        utf16 ? QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
+                                   bytes.size() / 2)
+              : QString::fromUtf8(bytes);
     const double value = Val(text);
     // Out of range reads as the largest finite double, so a conversion reports Overflow.
     if (!std::isfinite(value))

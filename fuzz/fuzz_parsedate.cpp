@@ -19,10 +19,11 @@ void roundTrip(DateValue v, const QString& written, const QLocale& locale, const
     const std::optional<DateValue> back = parseDate(written, locale);
     const DateValue expected = datevalue::roundToSecond(v);
     if (!back || std::abs(*back - expected) > 0.5 / 86400.0)
-        fuzzinput::broken(QStringLiteral("%1 \"%2\" (from \"%3\", %4) read back as %5, expected %6")
-                              .arg(QLatin1String(form), written, input.left(200), locale.name())
-                              .arg(back ? QString::number(*back, 'g', 17) : QStringLiteral("nothing"))
-                              .arg(expected, 0, 'g', 17));
+        fuzzinput::broken(
+            QStringLiteral("%1 \"%2\" (from \"%3\", %4) read back as %5, expected %6")
+                .arg(QLatin1String(form), written, input.left(200), locale.name())
+                .arg(back ? QString::number(*back, 'g', 17) : QStringLiteral("nothing"))
+                .arg(expected, 0, 'g', 17));
 }
 
 } // namespace
@@ -39,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzzinput::broken(QStringLiteral("CDate and parseDate disagree on \"%1\"").arg(text));
     } catch (const RuntimeError& e) {
         if (parsed || e.description() != QLatin1String("Type mismatch"))
-            fuzzinput::broken(QStringLiteral("CDate threw \"%1\" on \"%2\"").arg(e.description(), text));
+            fuzzinput::broken(
+                QStringLiteral("CDate threw \"%1\" on \"%2\"").arg(e.description(), text));
     }
     if (!parsed)
         return 0;
@@ -48,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzzinput::broken(QStringLiteral("\"%1\" read as %2").arg(text).arg(v));
     if (!datevalue::isRepresentable(v))
         return 0;
-    roundTrip(v, formatDate(v, QStringLiteral("General Date"), locale), locale, "General Date", text);
+    roundTrip(v, formatDate(v, QStringLiteral("General Date"), locale), locale, "General Date",
+              text);
     roundTrip(v, storedDateText(v), locale, "stored form", text);
     // Every pattern the clock draws with must format whatever was read.
     for (const char* pattern : {"hh:mm:ss", "hh:mm:ss AM/PM", "dddd, mmm d yyyy", "dddd", "hh:mm",

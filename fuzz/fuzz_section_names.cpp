@@ -30,11 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzzinput::broken(QStringLiteral("\"%1\" escaped as \"%2\" comes back as \"%3\"")
                                   .arg(name, group, IniSettingsStore::sectionForGroup(group)));
         // Plain names stay plain, so that the file stays readable.
-        bool plain = !name.isEmpty() && name.compare(QLatin1String("general"), Qt::CaseInsensitive) != 0;
+        bool plain =
+            !name.isEmpty() && name.compare(QLatin1String("general"), Qt::CaseInsensitive) != 0;
         for (const QChar c : name)
             plain = plain && c != u'%' && c != u'/' && c != u'\\';
         if (plain && group != name)
-            fuzzinput::broken(QStringLiteral("plain name \"%1\" escaped as \"%2\"").arg(name, group));
+            fuzzinput::broken(
+                QStringLiteral("plain name \"%1\" escaped as \"%2\"").arg(name, group));
     }
     if (first != second &&
         IniSettingsStore::groupForSection(first) == IniSettingsStore::groupForSection(second))
@@ -43,27 +45,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Through the file. The texts are limited so that each run stays fast.
     if (first.size() > 200 || second.size() > 200)
         return 0;
-    const QString file = fuzzinput::freshFile();
-    const QString copy = fuzzinput::freshFile();
+    // The store writes the first file; its bytes are copied into the second, which is then
+    // read as a clock started afresh would read it.
+    const QString file = fuzzinput::settingsFile(0);
+    const QString copy = fuzzinput::settingsFile(1);
+    fuzzinput::removeFile(file);
     try {
         IniSettingsStore writer(file);
         writer.write(first, QStringLiteral("OtherIndex"), QStringLiteral("first"));
         writer.write(second, QStringLiteral("When"), QStringLiteral("second"));
-        QFile::copy(file, copy);
+        QFile written(file);
+        if (!written.open(QIODevice::ReadOnly))
+            fuzzinput::broken(QStringLiteral("the store wrote no file"));
+        fuzzinput::writeFile(copy, written.readAll());
         const IniSettingsStore reader(copy);
         const QString a = reader.read(first, QStringLiteral("OtherIndex"));
         const QString b = reader.read(second, QStringLiteral("When"));
-        if (a != QLatin1String("first") || b != QLatin1String("second") || !reader.hasSection(first) ||
-            !reader.hasSection(second))
-            fuzzinput::broken(QStringLiteral("\"%1\" / \"%2\" read back from the file as \"%3\" / \"%4\"")
-                                  .arg(first, second, a, b));
+        if (a != QLatin1String("first") || b != QLatin1String("second") ||
+            !reader.hasSection(first) || !reader.hasSection(second))
+            fuzzinput::broken(
+                QStringLiteral("\"%1\" / \"%2\" read back from the file as \"%3\" / \"%4\"")
+                    .arg(first, second, a, b));
         if (first != second && (!reader.read(first, QStringLiteral("When")).isEmpty() ||
                                 !reader.read(second, QStringLiteral("OtherIndex")).isEmpty()))
-            fuzzinput::broken(QStringLiteral("\"%1\" and \"%2\" share keys in the file").arg(first, second));
+            fuzzinput::broken(
+                QStringLiteral("\"%1\" and \"%2\" share keys in the file").arg(first, second));
     } catch (const RuntimeError& e) {
         fuzzinput::broken(QStringLiteral("the store failed: %1").arg(e.description()));
     }
-    fuzzinput::removeFile(file);
-    fuzzinput::removeFile(copy);
     return 0;
 }

@@ -16,10 +16,12 @@ struct Key {
 // Every key of the store layout: the main section's and the current setup's.
 inline QList<Key> layoutKeys() {
     QList<Key> keys;
-    for (const char* k : {"Top", "Left", "Width", "Small", "Mini", "AlwaysOnTop", "chk24hLocal",
-                          "chk24hOther", "chkDSTLocal", "chk05Local", "LocalIndex", "currSetup",
-                          "nbSetup", "Setup0", "Setup1", "MRU1", "MRU2", "MRU3", "MRU4", "MRU5",
-                          "sTop", "sLeft", "MonthView.Left", "MonthView.top"})
+    for (const char* k :
+         {"Top",         "Left",        "Width",          "Small",        "Mini",
+          "AlwaysOnTop", "chk24hLocal", "chk24hOther",    "chkDSTLocal",  "chk05Local",
+          "LocalIndex",  "currSetup",   "nbSetup",        "Setup0",       "Setup1",
+          "MRU1",        "MRU2",        "MRU3",           "MRU4",         "MRU5",
+          "sTop",        "sLeft",       "MonthView.Left", "MonthView.top"})
         keys.append(Key{"Settings", k});
     for (const char* k : {"OtherIndex", "chkDSTOther", "chk05Other", "AlarmTimeGMT", "When",
                           "Sound", "chkLocalTime"})
@@ -82,15 +84,14 @@ inline QList<Value> hostileValues() {
 // The prepared store: "Tokyo" (current) and "Paris", both ringing at 14:01 every day.
 inline QList<std::pair<QByteArray, QList<std::pair<QByteArray, QByteArray>>>> baseline() {
     return {
-        {"Settings",
-         {{"Top", "1500"},         {"Left", "1500"},           {"Width", "5505"},
-          {"Small", "False"},      {"Mini", "False"},          {"AlwaysOnTop", "False"},
-          {"chk24hLocal", "1"},    {"chk24hOther", "0"},       {"chkDSTLocal", "0"},
-          {"chk05Local", "0"},     {"LocalIndex", "11"},       {"currSetup", "Tokyo"},
-          {"nbSetup", "2"},        {"Setup0", "Tokyo"},        {"Setup1", "Paris"},
-          {"MRU1", "Tokyo"},       {"MRU2", "Paris"},          {"MRU3", "Lima"},
-          {"MRU4", "Oslo"},        {"MRU5", "Rome"},           {"sTop", "1200"},
-          {"sLeft", "1200"},       {"MonthView.Left", "300"},  {"MonthView.top", "300"}}},
+        {"Settings", {{"Top", "1500"},      {"Left", "1500"},          {"Width", "5505"},
+                      {"Small", "False"},   {"Mini", "False"},         {"AlwaysOnTop", "False"},
+                      {"chk24hLocal", "1"}, {"chk24hOther", "0"},      {"chkDSTLocal", "0"},
+                      {"chk05Local", "0"},  {"LocalIndex", "11"},      {"currSetup", "Tokyo"},
+                      {"nbSetup", "2"},     {"Setup0", "Tokyo"},       {"Setup1", "Paris"},
+                      {"MRU1", "Tokyo"},    {"MRU2", "Paris"},         {"MRU3", "Lima"},
+                      {"MRU4", "Oslo"},     {"MRU5", "Rome"},          {"sTop", "1200"},
+                      {"sLeft", "1200"},    {"MonthView.Left", "300"}, {"MonthView.top", "300"}}},
         {"Tokyo",
          {{"OtherIndex", "2"},
           {"chkDSTOther", "0"},

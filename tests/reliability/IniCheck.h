@@ -44,7 +44,8 @@ inline QString strictIniProblem(const QByteArray& text) {
                 return u"key %1 appears twice in %2"_s.arg(key, section);
             keys.insert(key);
         } else {
-            return u"line %1 is neither a section nor a key: %2"_s.arg(lineNumber).arg(line.left(80));
+            return u"line %1 is neither a section nor a key: %2"_s.arg(lineNumber)
+                .arg(line.left(80));
         }
     }
     return {};

@@ -9,10 +9,14 @@
 namespace storewriter {
 
 inline QStringList setupNames() {
-    return {QStringLiteral("Tokyo"),          QStringLiteral("Office/Paris"),
-            QStringLiteral("General"),        QStringLiteral("100% Sydney"),
-            QStringLiteral("Zürich \u6771\u4eac"), QStringLiteral("back\\slash"),
-            QStringLiteral("New York"),       QStringLiteral("general")};
+    return {QStringLiteral("Tokyo"),
+            QStringLiteral("Office/Paris"),
+            QStringLiteral("General"),
+            QStringLiteral("100% Sydney"),
+            QStringLiteral("Zürich \u6771\u4eac"),
+            QStringLiteral("back\\slash"),
+            QStringLiteral("New York"),
+            QStringLiteral("general")};
 }
 
 // Every key the editor stores for a setup: its Other zone and its alarm.

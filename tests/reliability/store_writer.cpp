@@ -6,6 +6,9 @@
 //       "section" writes the setup's keys as one change. After each completed save it prints
 //       "<setup> <generation>" and flushes, so the parent knows what must already be stored.
 //       It prints "ready" before the first save. Without [rounds] it runs until killed.
+//   store_writer hold <file>
+//       A clock that stays open: for each line "<section> <key> <value>" read from its input it
+//       writes that key and prints "ok" (or "failed"). Ends at the end of its input.
 //   store_writer check <file> <setups>
 //       Reads the file afresh, as a newly started clock would, and prints "status <n>" (the
 //       QSettings status) and one line "<setup> <key> <value>" for each key of each setup
@@ -68,6 +71,26 @@ int write(const QStringList& args) {
     return 0;
 }
 
+int hold(const QStringList& args) {
+    if (args.size() < 3)
+        return 2;
+    IniSettingsStore store(args[2]);
+    char line[4096];
+    while (std::fgets(line, sizeof line, stdin)) {
+        const QStringList parts = QString::fromUtf8(line).trimmed().split(u' ');
+        if (parts.size() != 3)
+            continue;
+        try {
+            store.write(parts[0], parts[1], parts[2]);
+            std::printf("ok\n");
+        } catch (const RuntimeError&) {
+            std::printf("failed\n");
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 int check(const QStringList& args) {
     if (args.size() < 4)
         return 2;
@@ -98,8 +121,10 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments();
     if (args.size() >= 2 && args[1] == QLatin1String("write"))
         return write(args);
+    if (args.size() >= 2 && args[1] == QLatin1String("hold"))
+        return hold(args);
     if (args.size() >= 2 && args[1] == QLatin1String("check"))
         return check(args);
-    std::fprintf(stderr, "usage: store_writer write|check ...\n");
+    std::fprintf(stderr, "usage: store_writer write|hold|check ...\n");
     return 2;
 }

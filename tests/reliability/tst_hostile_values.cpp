@@ -5,15 +5,15 @@
 // alarm minute, has the setup editor opened and closed, and shuts down: it must show a usable
 // window, report only what a stored value can make it report, and leave a clean file behind.
 //
-// Bounded: a fixed number of cases (about 1 000 starts), each with a deadline on the editor.
+// Bounded: a fixed number of cases (about 1 300 starts), each with a deadline on the editor.
 
 #include "Clock.h"
 #include "HostileStore.h"
 #include "IniCheck.h"
 #include "IniSettingsStore.h"
-#include "ScratchDir.h"
 #include "NullSoundPlayer.h"
 #include "NullWindowStacking.h"
+#include "ScratchDir.h"
 #include "ScriptedMessageBoxes.h"
 #include "Services.h"
 #include "frmMain.h"
@@ -48,13 +48,6 @@ struct Outcome {
     bool editorOpened = false;
     QString fileAfter; // what is wrong with the file after shut-down ("" when clean)
 };
-
-QString describeWindow(const frmMain& w) {
-    return u"visible %1, size %2x%3, title \"%4\""_s.arg(w.isVisible())
-        .arg(w.width())
-        .arg(w.height())
-        .arg(w.windowTitle().left(60));
-}
 
 // Usable: shown, of a size a screen can hold, with both clocks showing a time.
 QString unusableBecause(const frmMain& w) {
@@ -148,7 +141,8 @@ const QRegularExpression& allowedMessage() {
 // windows; a thousand starts would bury the test's own output (and QtTest stops printing after
 // 2000 messages).
 QtMessageHandler g_previousHandler = nullptr;
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
+                            const QString& text) {
     if (type == QtWarningMsg && text.startsWith(u"This plugin does not support"_s))
         return;
     g_previousHandler(type, context, text);
@@ -258,8 +252,8 @@ void TestHostileValues::everyKeyHoldingHostileValues_data() {
     }
 }
 
-// What the design makes each kind of value report; anything else stored is read as 0, off or
-// empty text without a word.
+// What the clock reports at start for each kind of value; anything else stored is read as 0,
+// off or empty text without a word.
 static QStringList expectedAtStart(const QByteArray& section, const QByteArray& key,
                                    const QString& kind) {
     const bool beyond16 = kind == u"just beyond 16 bits"_s || kind == u"just below 16 bits"_s ||
@@ -309,8 +303,8 @@ void TestHostileValues::everyKeyHoldingHostileValues() {
     // An unterminated quote makes QSettings read on over the following lines as part of the
     // value, so everything after it in the file is lost to the reader.
     if (o.loadMessages.isEmpty() && section == "Settings" && key != "nbSetup" &&
-        kind != u"unterminated quote"_s &&
-        !key.startsWith("Setup") && key != "LocalIndex" && key != "chk05Local")
+        kind != u"unterminated quote"_s && !key.startsWith("Setup") && key != "LocalIndex" &&
+        key != "chk05Local")
         QCOMPARE(o.notice, u"Tokyo\nParis"_s);
     if (timer.elapsed() > 5000)
         qWarning("this case took %lld ms", timer.elapsed());
@@ -331,9 +325,11 @@ void TestHostileValues::garbageFiles() {
         const Outcome o = startClock(file, i % 4 == 0);
         countMessages(o);
         ++m_figures.garbageFiles;
-        QVERIFY2(o.loaded && o.usable, qPrintable(u"garbage file %1: %2"_s.arg(i).arg(o.whyUnusable)));
+        QVERIFY2(o.loaded && o.usable,
+                 qPrintable(u"garbage file %1: %2"_s.arg(i).arg(o.whyUnusable)));
         for (const QString& m : o.loadMessages + o.laterMessages)
-            QVERIFY2(allowedMessage().match(m).hasMatch(), qPrintable(u"unexpected message: "_s + m));
+            QVERIFY2(allowedMessage().match(m).hasMatch(),
+                     qPrintable(u"unexpected message: "_s + m));
         QVERIFY2(o.fileAfter.isEmpty(), qPrintable(u"after shut-down: "_s + o.fileAfter));
         QFile::remove(file);
     }
@@ -344,7 +340,8 @@ void TestHostileValues::garbageFiles() {
 void TestHostileValues::filesCutShortAtRandomPoints() {
     const QByteArray full = hostile::storeText();
     for (int i = 0; i < 150; ++i) {
-        const int cut = i < 30 ? int(full.size()) * i / 30 : int(m_random.bounded(int(full.size())));
+        const int cut =
+            i < 30 ? int(full.size()) * i / 30 : int(m_random.bounded(int(full.size())));
         const QString file = nextFile();
         writeBytes(file, full.left(cut));
         const Outcome o = startClock(file, i % 10 == 0);
@@ -352,7 +349,8 @@ void TestHostileValues::filesCutShortAtRandomPoints() {
         ++m_figures.truncatedFiles;
         QVERIFY2(o.loaded && o.usable, qPrintable(u"cut at %1: %2"_s.arg(cut).arg(o.whyUnusable)));
         for (const QString& m : o.loadMessages + o.laterMessages)
-            QVERIFY2(allowedMessage().match(m).hasMatch(), qPrintable(u"unexpected message: "_s + m));
+            QVERIFY2(allowedMessage().match(m).hasMatch(),
+                     qPrintable(u"unexpected message: "_s + m));
         QVERIFY2(o.fileAfter.isEmpty(), qPrintable(u"after shut-down: "_s + o.fileAfter));
         QFile::remove(file);
     }
@@ -367,12 +365,19 @@ void TestHostileValues::filesWithRandomBytesChanged() {
         const int edits = 1 + int(m_random.bounded(8));
         for (int e = 0; e < edits && !bytes.isEmpty(); ++e) {
             const int at = int(m_random.bounded(int(bytes.size())));
-            const char c = m_random.bounded(2) ? char(m_random.bounded(256))
-                                               : interesting[m_random.bounded(int(sizeof interesting) - 1)];
+            const char c = m_random.bounded(2)
+                               ? char(m_random.bounded(256))
+                               : interesting[m_random.bounded(int(sizeof interesting) - 1)];
             switch (m_random.bounded(3)) {
-            case 0: bytes[at] = c; break;
-            case 1: bytes.insert(at, c); break;
-            default: bytes.remove(at, 1 + int(m_random.bounded(20))); break;
+            case 0:
+                bytes[at] = c;
+                break;
+            case 1:
+                bytes.insert(at, c);
+                break;
+            default:
+                bytes.remove(at, 1 + int(m_random.bounded(20)));
+                break;
             }
         }
         const QString file = nextFile();
@@ -380,9 +385,11 @@ void TestHostileValues::filesWithRandomBytesChanged() {
         const Outcome o = startClock(file, i % 10 == 0);
         countMessages(o);
         ++m_figures.mutatedFiles;
-        QVERIFY2(o.loaded && o.usable, qPrintable(u"changed file %1: %2"_s.arg(i).arg(o.whyUnusable)));
+        QVERIFY2(o.loaded && o.usable,
+                 qPrintable(u"changed file %1: %2"_s.arg(i).arg(o.whyUnusable)));
         for (const QString& m : o.loadMessages + o.laterMessages)
-            QVERIFY2(allowedMessage().match(m).hasMatch(), qPrintable(u"unexpected message: "_s + m));
+            QVERIFY2(allowedMessage().match(m).hasMatch(),
+                     qPrintable(u"unexpected message: "_s + m));
         QVERIFY2(o.fileAfter.isEmpty(), qPrintable(u"after shut-down: "_s + o.fileAfter));
         QFile::remove(file);
     }

@@ -10,6 +10,9 @@
 // changes the number of kills of the main scenario (e.g. for a longer run by hand).
 
 #include "IniCheck.h"
+#include "IniSettingsStore.h"
+#include "MemorySettingsStore.h"
+#include "RuntimeError.h"
 #include "ScratchDir.h"
 #include "StoreWriterSetups.h"
 
@@ -19,6 +22,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -138,11 +142,13 @@ class TestStoreFaults : public QObject {
 
 private slots:
     void initTestCase();
+    void aSectionWrittenAtOnceReadsBack();
     void killedWhileSavingSetupsAsSections();
     void killedWhileSavingSetupsKeyByKey();
     void twoProcessesSavingAtOnceLoseNoKeys_data();
     void twoProcessesSavingAtOnceLoseNoKeys();
     void aLockFileLeftEmptyByAKillDoesNotHoldUpTheNextSave();
+    void anotherProcessesChangeInTheSameClockTickIsNotLost();
     void cleanupTestCase();
 
 private:
@@ -156,9 +162,39 @@ private:
 
 void TestStoreFaults::initTestCase() {
     QVERIFY2(QFile::exists(writerPath()), qPrintable(writerPath()));
-    m_seed = quint32(envInt("MERIDEX_RELIABILITY_SEED", int(QRandomGenerator::global()->generate() >> 1)));
+    m_seed = quint32(
+        envInt("MERIDEX_RELIABILITY_SEED", int(QRandomGenerator::global()->generate() >> 1)));
     m_random.seed(m_seed);
     qInfo("random seed %u (MERIDEX_RELIABILITY_SEED=%u repeats this run)", m_seed, m_seed);
+}
+
+// The all-or-nothing write itself: every key lands (in a file read afresh), and a store that
+// cannot write changes none of them.
+void TestStoreFaults::aSectionWrittenAtOnceReadsBack() {
+    QTemporaryDir dir(scratchPattern("meridex-store"));
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(u"Meridex.ini"_s);
+    QMap<QString, QString> values;
+    for (const QString& key : storewriter::setupKeys())
+        values.insert(key, u"7"_s);
+    {
+        IniSettingsStore store(file);
+        store.write(storewriter::setupNames().at(1), u"When"_s, u"1"_s);
+        store.writeSection(storewriter::setupNames().at(1), values);
+    }
+    QString why;
+    const std::optional<Check> found = checkInFreshProcess(file, 2, why);
+    QVERIFY2(found, qPrintable(why));
+    QCOMPARE(found->status, 0);
+    QCOMPARE(found->setups.value(1), values);
+
+    MemorySettingsStore memory({{u"Tokyo"_s, {{u"When"_s, u"1"_s}}}});
+    memory.failWrites(u"Disk full"_s);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, memory.writeSection(u"Tokyo"_s, values));
+    QCOMPARE(memory.contents().value(u"Tokyo"_s), (QMap<QString, QString>{{u"When"_s, u"1"_s}}));
+    memory.failWrites({});
+    memory.writeSection(u"Tokyo"_s, values);
+    QCOMPARE(memory.contents().value(u"Tokyo"_s), values);
 }
 
 void TestStoreFaults::cleanupTestCase() {
@@ -181,9 +217,9 @@ void TestStoreFaults::killRepeatedly(bool asSections, int kills, qint64 budgetMs
     {
         constexpr int kRounds = 20;
         QProcess calibration;
-        calibration.start(writerPath(), {u"write"_s, dir.filePath(u"calibration.ini"_s), mode,
-                                         u"1"_s, u"0"_s, QString::number(kSetups),
-                                         QString::number(kRounds)});
+        calibration.start(writerPath(),
+                          {u"write"_s, dir.filePath(u"calibration.ini"_s), mode, u"1"_s, u"0"_s,
+                           QString::number(kSetups), QString::number(kRounds)});
         if (!waitForLine(calibration, "ready", 20000))
             qFatal("the writer did not start");
         QElapsedTimer timer;
@@ -209,8 +245,8 @@ void TestStoreFaults::killRepeatedly(bool asSections, int kills, qint64 budgetMs
         QProcess writer;
         QElapsedTimer started;
         started.start();
-        writer.start(writerPath(), {u"write"_s, file, mode, QString::number(nextGeneration),
-                                    u"0"_s, QString::number(kSetups)});
+        writer.start(writerPath(), {u"write"_s, file, mode, QString::number(nextGeneration), u"0"_s,
+                                    QString::number(kSetups)});
         if (!waitForLine(writer, "ready", 20000)) {
             writer.kill();
             writer.waitForFinished(5000);
@@ -262,14 +298,13 @@ void TestStoreFaults::killRepeatedly(bool asSections, int kills, qint64 budgetMs
         }();
         const QString strict = strictIniProblem(text);
         QVERIFY2(strict.isEmpty(),
-                 qPrintable(u"kill %1: %2\n%3"_s.arg(figures.kills).arg(strict,
-                                                                        QString::fromUtf8(text))));
+                 qPrintable(
+                     u"kill %1: %2\n%3"_s.arg(figures.kills).arg(strict, QString::fromUtf8(text))));
         QString why;
         const std::optional<Check> found = checkInFreshProcess(file, kSetups, why);
         QVERIFY2(found, qPrintable(why));
         QVERIFY2(found->status == 0,
-                 qPrintable(u"kill %1: QSettings status %2 in a fresh process"_s
-                                .arg(figures.kills)
+                 qPrintable(u"kill %1: QSettings status %2 in a fresh process"_s.arg(figures.kills)
                                 .arg(found->status)));
 
         for (int s = 0; s < kSetups; ++s) {
@@ -280,20 +315,21 @@ void TestStoreFaults::killRepeatedly(bool asSections, int kills, qint64 budgetMs
             QSet<QString> generations;
             for (const QString& key : storewriter::setupKeys()) {
                 const QString value = now.value(key);
-                const QString old = acked.contains(s) ? QString::number(acked[s]) : before.value(key);
+                const QString old =
+                    acked.contains(s) ? QString::number(acked[s]) : before.value(key);
                 const bool ok = value == old || (inFlight && value == inFlightValue);
-                QVERIFY2(ok, qPrintable(u"kill %1, setup %2, key %3: holds \"%4\", expected \"%5\"%6"_s
-                                            .arg(figures.kills)
-                                            .arg(storewriter::setupNames().at(s), key, value, old,
-                                                 inFlight ? u" or \"%1\""_s.arg(inFlightValue)
-                                                          : QString())));
+                QVERIFY2(ok,
+                         qPrintable(
+                             u"kill %1, setup %2, key %3: holds \"%4\", expected \"%5\"%6"_s
+                                 .arg(figures.kills)
+                                 .arg(storewriter::setupNames().at(s), key, value, old,
+                                      inFlight ? u" or \"%1\""_s.arg(inFlightValue) : QString())));
                 generations.insert(value);
             }
             if (generations.size() > 1) {
                 ++figures.mixedSetups;
                 if (asSections) {
-                    QFAIL(qPrintable(u"kill %1: setup %2 mixes generations %3"_s
-                                         .arg(figures.kills)
+                    QFAIL(qPrintable(u"kill %1: setup %2 mixes generations %3"_s.arg(figures.kills)
                                          .arg(storewriter::setupNames().at(s))
                                          .arg(QStringList(generations.values()).join(u", "_s))));
                 }
@@ -317,8 +353,7 @@ void TestStoreFaults::killedWhileSavingSetupsAsSections() {
     m_figures << u"setups saved as sections: %1 kills in %2 s, %3 saves acknowledged, %4 kills "
                  "left the save in flight stored, %5 setups mixed, %6 stray temporary files, "
                  "slowest start %7 ms, a round of %8 saves %9 us, lock files left: %10 naming the "
-                 "killed writer, %11 empty"_s
-                     .arg(f.kills)
+                 "killed writer, %11 empty"_s.arg(f.kills)
                      .arg(double(f.elapsedMs) / 1000, 0, 'f', 1)
                      .arg(f.savesAcknowledged)
                      .arg(f.killedWhileSaving)
@@ -341,16 +376,16 @@ void TestStoreFaults::killedWhileSavingSetupsKeyByKey() {
     killRepeatedly(false, 200, 30'000, f);
     if (QTest::currentTestFailed())
         return;
-    m_figures << u"setups saved key by key: %1 kills in %2 s, %3 saves acknowledged, %4 setups "
-                 "left mixing two saves, %5 stray temporary files, lock files left: %6 naming the killed "
-                 "writer, %7 empty"_s
-                     .arg(f.kills)
-                     .arg(double(f.elapsedMs) / 1000, 0, 'f', 1)
-                     .arg(f.savesAcknowledged)
-                     .arg(f.mixedSetups)
-                     .arg(f.strayFiles)
-                     .arg(f.ownedLockFiles)
-                     .arg(f.emptyLockFiles);
+    m_figures
+        << u"setups saved key by key: %1 kills in %2 s, %3 saves acknowledged, %4 setups "
+           "left mixing two saves, %5 stray temporary files, lock files left: %6 naming the killed "
+           "writer, %7 empty"_s.arg(f.kills)
+               .arg(double(f.elapsedMs) / 1000, 0, 'f', 1)
+               .arg(f.savesAcknowledged)
+               .arg(f.mixedSetups)
+               .arg(f.strayFiles)
+               .arg(f.ownedLockFiles)
+               .arg(f.emptyLockFiles);
     if (f.mixedSetups > 0)
         qWarning("%d of %d kills left a setup saved key by key with keys of two saves",
                  f.mixedSetups, f.kills);
@@ -368,7 +403,7 @@ void TestStoreFaults::twoProcessesSavingAtOnceLoseNoKeys_data() {
 // so when both are done every setup holds its last save.
 void TestStoreFaults::twoProcessesSavingAtOnceLoseNoKeys() {
     QFETCH(QString, mode);
-    constexpr int kRounds = 150;
+    constexpr int kRounds = 400;
     constexpr int kEach = int(8 / 2);
     QTemporaryDir dir(scratchPattern("meridex-store"));
     QVERIFY(dir.isValid());
@@ -411,8 +446,8 @@ void TestStoreFaults::twoProcessesSavingAtOnceLoseNoKeys() {
                      .arg(kRounds * kEach)
                      .arg(double(timer.elapsed()) / 1000, 0, 'f', 1)
                      .arg(lost.size());
-    QVERIFY2(lost.isEmpty(),
-             qPrintable(u"keys not holding the last save (%1): "_s.arg(kRounds) + lost.join(u", "_s)));
+    QVERIFY2(lost.isEmpty(), qPrintable(u"keys not holding the last save (%1): "_s.arg(kRounds) +
+                                        lost.join(u", "_s)));
 }
 
 // A kill between QSettings' creating its lock file and writing its process id into it leaves
@@ -443,6 +478,59 @@ void TestStoreFaults::aLockFileLeftEmptyByAKillDoesNotHoldUpTheNextSave() {
     QEXPECT_FAIL("", "QLockFile waits until an empty lock file is 30 s old; reported to the lead",
                  Continue);
     QVERIFY2(saved, "the save waited more than 3 s for a lock nobody holds");
+}
+
+// QSettings keeps each file it has read in memory and, before writing, reads it again only when
+// its size or modification time changed. A write by another clock that leaves the file at the
+// same size within the same tick of the file system's clock (a jiffy, 4 ms, on Debian 12's
+// kernel; QFileInfo also rounds to the millisecond) goes unnoticed, and this clock's next write
+// puts the other's key back to its old value. The tick is simulated here by putting the
+// modification time back to what it was before the other clock wrote.
+void TestStoreFaults::anotherProcessesChangeInTheSameClockTickIsNotLost() {
+    QTemporaryDir dir(scratchPattern("meridex-store"));
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(u"Meridex.ini"_s);
+    QProcess first;
+    first.start(writerPath(), {u"hold"_s, file});
+    const auto say = [&](QProcess& p, const char* line) {
+        p.write(line);
+        p.write("\n");
+        return waitForLine(p, "ok", 10000);
+    };
+    QVERIFY(say(first, "Tokyo OtherIndex 1"));
+    QVERIFY(say(first, "Paris When 1"));
+    const QFileInfo before(file);
+    const QDateTime stamp = before.lastModified();
+    const qint64 size = before.size();
+
+    QProcess second;
+    second.start(writerPath(), {u"hold"_s, file});
+    QVERIFY(say(second, "Paris When 2"));
+    second.closeWriteChannel();
+    QVERIFY(second.waitForFinished(10000));
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QCOMPARE(f.size(), size);
+        QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    }
+
+    QVERIFY(say(first, "Tokyo OtherIndex 2"));
+    first.closeWriteChannel();
+    QVERIFY(first.waitForFinished(10000));
+
+    // This process has never read the file, so QSettings parses it afresh.
+    QSettings stored(file, QSettings::IniFormat);
+    const QString paris = stored.value(u"Paris/When"_s).toString();
+    const QString tokyo = stored.value(u"Tokyo/OtherIndex"_s).toString();
+    m_figures << u"another clock's write in the same clock tick: Paris/When holds \"%1\" "
+                 "(written \"2\"), Tokyo/OtherIndex \"%2\""_s.arg(paris, tokyo);
+    QCOMPARE(tokyo, u"2"_s);
+    QEXPECT_FAIL("",
+                 "QSettings re-reads a file only when its size or time stamp changed; "
+                 "reported to the lead",
+                 Continue);
+    QCOMPARE(paris, u"2"_s);
 }
 
 QTEST_GUILESS_MAIN(TestStoreFaults)
