@@ -55,13 +55,17 @@ qint64 minuteNumber(DateValue v) {
     return static_cast<qint64>(std::floor(seconds / 60.0));
 }
 
-bool AlarmMinuteGate::enter(qint64 minute) {
-    if (m_lastTested) {
-        if (minute == *m_lastTested)
-            return false;
-        if (minute < *m_lastTested && *m_lastTested - minute < kReplayGuardMinutes)
+bool AlarmMinuteGate::enter(qint64 minute)
+{
+    if (!m_tested.empty()) {
+        if (minute < *m_tested.rbegin() - kReplayGuardMinutes)
+            m_tested.clear();
+        else if (m_tested.count(minute) != 0)
             return false;
     }
-    m_lastTested = minute;
+    m_tested.insert(minute);
+    const qint64 oldestKept = *m_tested.rbegin() - kReplayGuardMinutes;
+    while (*m_tested.begin() < oldestKept)
+        m_tested.erase(m_tested.begin());
     return true;
 }

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QString>
 #include <array>
+#include <optional>
+#include <set>
 #include <vector>
 
 // Entry j is the weekday name of day number j of the date scale (day 0, 30 December 1899, was
@@ -18,10 +20,10 @@ std::vector<std::size_t> dueAlarms(const AlarmTable& table, DateValue reference,
                                    const DayNames& dayNames,
                                    const QLocale& locale = QLocale::system());
 
-// Runs the alarm test once for each minute, on the first tick that falls in it. A clock set
-// back by less than kReplayGuardMinutes does not test again the minutes already tested, so a
-// backward step across a minute boundary never rings an alarm twice; a larger step back is a
-// deliberate clock change and starts afresh.
+// Runs the alarm test once for each minute, on the first tick that falls in it. The minutes
+// tested within the last kReplayGuardMinutes are remembered: a clock set back a little never
+// tests one of them again (no alarm rings twice), while a minute it jumped over and then
+// reaches is still tested. A larger step back is a deliberate clock change and starts afresh.
 class AlarmMinuteGate {
 public:
     static constexpr qint64 kReplayGuardMinutes = 10;
@@ -29,7 +31,7 @@ public:
     bool enter(qint64 minute);
 
 private:
-    std::optional<qint64> m_lastTested;
+    std::set<qint64> m_tested;
 };
 
 // The minute number of a date/time value, after rounding to the second.

@@ -5,6 +5,7 @@
 #include "MessageBoxes.h"
 #include "RuntimeError.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
@@ -23,6 +24,12 @@ QString readerError(const QImageReader& reader) {
 } // namespace
 
 QImage loadMapPicture(const QString& path) {
+    // A named pipe or a device would make the reader wait for data and freeze the window.
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw RuntimeError(QStringLiteral("File not found"));
+    if (!info.isFile())
+        throw RuntimeError(QStringLiteral("Not a picture file"));
     QImageReader reader(path);
     const QSize size = reader.size();
     if (!size.isValid())
