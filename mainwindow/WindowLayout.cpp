@@ -172,13 +172,16 @@ public:
 
 private:
     bool narrow() {
-        if (!m_narrow)
+        if (!m_narrowRead) {
             m_narrow = m_model.chk24hLocal && m_model.chk24hOther;
-        return *m_narrow;
+            m_narrowRead = true;
+        }
+        return m_narrow;
     }
 
     const LayoutModel& m_model;
-    std::optional<bool> m_narrow;
+    bool m_narrowRead = false; // the 24-hour boxes are read once a pass, when first needed
+    bool m_narrow = false;
 };
 
 } // namespace
