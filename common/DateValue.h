@@ -17,7 +17,7 @@ inline constexpr double kHour = 1.0 / 24.0;
 inline constexpr double kHalfHour = 0.5 / 24.0;
 
 // Conversions into a value are exact to the millisecond. They read the wall-clock date and time
-// the object carries, whatever its time spec; an invalid date counts as the zero date and an
+// the object carries, whatever its time zone setting; an invalid date counts as the zero date and an
 // invalid time as midnight.
 DateValue fromQDateTime(const QDateTime& t);
 DateValue fromDate(const QDate& d);

@@ -1036,21 +1036,21 @@ class Session:
             app_env["PULSE_SERVER"] = f"unix:{self._tmp}/no-sound-server"
         clock_file = None
         if faketime:
-            spec = faketime if faketime.startswith(("@", "+", "-")) else "@" + faketime
+            clock_start = faketime if faketime.startswith(("@", "+", "-")) else "@" + faketime
             app_env.update({
                 "LD_PRELOAD": _faketime_library(),
                 "FAKETIME_DONT_FAKE_MONOTONIC": "1",
             })
             if movable_clock:
                 clock_file = self.work_dir / f"{name}.faketime"
-                if spec.startswith("@"):
-                    _write_offset(clock_file, _epoch_of(spec, tz) - time.time())
+                if clock_start.startswith("@"):
+                    _write_offset(clock_file, _epoch_of(clock_start, tz) - time.time())
                 else:
-                    clock_file.write_text(spec + "\n")
+                    clock_file.write_text(clock_start + "\n")
                 app_env["FAKETIME_TIMESTAMP_FILE"] = str(clock_file)
                 app_env["FAKETIME_NO_CACHE"] = "1"
             else:
-                app_env["FAKETIME"] = spec
+                app_env["FAKETIME"] = clock_start
         for key, value in (env or {}).items():
             if value is None:
                 app_env.pop(key, None)
