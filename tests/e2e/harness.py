@@ -42,6 +42,7 @@ What a test has (window ids are ints):
     .window_property(wid, name) / .window_type(wid) / .window_types(wid)
     .visible_windows(pid=) / .popup_windows(pid=) / .is_override_redirect(wid)
     .close_window(wid)   (_NET_CLOSE_WINDOW: the program's normal close)
+    .choose_menu_command(app, main, position) / .read_text(wid)   (clipboard)
     .activate(wid) / .move_mouse(x, y, window=) / .mouse_position()
     .click(x, y, button=1, window=, repeat=1) / .mouse_down() / .mouse_up()
     .key(*keys, window=) / .type_text(text, window=)
@@ -1211,6 +1212,24 @@ class Session:
     def popup_windows(self, pid: Optional[int] = None) -> list:
         """Mapped override-redirect windows (an open popup menu), of one process if given."""
         return [w for w in self.visible_windows(pid) if self.is_override_redirect(w)]
+
+    # Client pixels of the normal-size main window between its two frames: a release of any
+    # mouse button there opens the popup menu.
+    MAIN_BACKGROUND = (10, 77)
+
+    def choose_menu_command(self, app: "App", main: int, position: int) -> None:
+        """Open the main window's popup menu with a right click on its background and choose
+        the position-th command with the keyboard (separators are skipped)."""
+        self.click(*self.MAIN_BACKGROUND, button=3, window=main)
+        wait_for(lambda: self.popup_windows(app.pid), 5, "the popup menu")
+        self.key(*(["Down"] * position), "Return")
+
+    def read_text(self, wid: int) -> str:
+        """The text of the window's focused text box, copied through the clipboard as a person
+        would (select all, copy)."""
+        self.activate(wid)
+        self.key("ctrl+a", "ctrl+c", window=wid)
+        return self.run_x("xclip", "-o", "-selection", "clipboard", check_rc=False).strip()
 
     def close_window(self, wid: int) -> None:
         """Ask the window manager to close the window (_NET_CLOSE_WINDOW): the

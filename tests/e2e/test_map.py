@@ -7,7 +7,6 @@ import sys
 sys.dont_write_bytecode = True
 from harness import Session, check, run_test, wait_for  # noqa: E402
 
-BACKGROUND = (10, 77)  # client pixels between the two frames of the normal window
 # "View Map" is the tenth command of the popup menu.
 VIEW_MAP_POSITION = 10
 
@@ -19,9 +18,7 @@ def test(ctx):
         main = session.wait_window("Meridex", timeout=20, app=app)
         wait_for(lambda: abs(session.geometry(main).outer_width - 6075 // 15) <= 2, 10,
                  "the normal layout")
-        session.click(*BACKGROUND, button=3, window=main)
-        wait_for(lambda: session.popup_windows(app.pid), 5, "the popup menu")
-        session.key(*(["Down"] * VIEW_MAP_POSITION), "Return")
+        session.choose_menu_command(app, main, VIEW_MAP_POSITION)
         viewer = session.wait_window("Time Zone Map", timeout=10, app=app)
         check(session.find_window("Meridex", pid=app.pid) is not None, "the clock went away")
 
