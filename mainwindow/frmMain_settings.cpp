@@ -94,17 +94,18 @@ void frmMain::Form_Unload() {
     m_unloaded = true;
     SettingsStore& store = m_services.store;
     try {
+        // One change for the whole window, so a kill while closing leaves either the old or
+        // the new window settings, and the file is rewritten once instead of once a key.
         const QPoint position = pos();
-        store.write(keys::kSettings, keys::kTop, QString::number(twips::fromPixels(position.y())));
-        store.write(keys::kSettings, keys::kLeft, QString::number(twips::fromPixels(position.x())));
-        store.write(keys::kSettings, keys::kWidth,
-                    QString::number(twips::fromPixels(frameGeometry().width())));
-        store.write(keys::kSettings, keys::kSmall, keys::boolText(mnSmall->isChecked()));
-        store.write(keys::kSettings, keys::kMini, keys::boolText(mnMini->isChecked()));
-        store.write(keys::kSettings, keys::kAlwaysOnTop,
-                    keys::boolText(mnAlwaysOnTop->isChecked()));
-        store.write(keys::kSettings, keys::kLocalIndex,
-                    QString::number(lstTimeZoneLocal->currentRow()));
+        QMap<QString, QString> values{
+            {keys::kTop, QString::number(twips::fromPixels(position.y()))},
+            {keys::kLeft, QString::number(twips::fromPixels(position.x()))},
+            {keys::kWidth, QString::number(twips::fromPixels(frameGeometry().width()))},
+            {keys::kSmall, keys::boolText(mnSmall->isChecked())},
+            {keys::kMini, keys::boolText(mnMini->isChecked())},
+            {keys::kAlwaysOnTop, keys::boolText(mnAlwaysOnTop->isChecked())},
+            {keys::kLocalIndex, QString::number(lstTimeZoneLocal->currentRow())},
+        };
         const std::array<std::pair<const QString*, QCheckBox*>, 4> boxes = {{
             {&keys::kChk24hLocal, chk24hLocal},
             {&keys::kChk24hOther, chk24hOther},
@@ -112,8 +113,8 @@ void frmMain::Form_Unload() {
             {&keys::kChk05Local, chk05Local},
         }};
         for (const auto& [key, box] : boxes)
-            store.write(keys::kSettings, *key,
-                        box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+            values.insert(*key, box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        store.writeSection(keys::kSettings, values);
         if (m_currSetup.isEmpty())
             m_currSetup = keys::kDefaultSetup;
         SaveSettings(m_currSetup);

@@ -2,7 +2,10 @@
 
 #include "RuntimeError.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 
 #include <utility>
@@ -56,6 +59,7 @@ QString IniSettingsStore::read(const QString& section, const QString& key) const
 }
 
 void IniSettingsStore::write(const QString& section, const QString& key, const QString& value) {
+    clearAbandonedLock();
     IniFile settings(m_fileName);
     settings.beginGroup(groupForSection(section));
     settings.setValue(key, value);
@@ -67,8 +71,8 @@ void IniSettingsStore::write(const QString& section, const QString& key, const Q
         throwWriteFailure();
 }
 
-void IniSettingsStore::writeSection(const QString& section,
-                                    const QMap<QString, QString>& values) {
+void IniSettingsStore::writeSection(const QString& section, const QMap<QString, QString>& values) {
+    clearAbandonedLock();
     IniFile settings(m_fileName);
     settings.beginGroup(groupForSection(section));
     for (auto it = values.cbegin(); it != values.cend(); ++it)
@@ -85,6 +89,7 @@ void IniSettingsStore::deleteSection(const QString& section) {
     if (!hasSection(section))
         throw RuntimeError(
             QStringLiteral("The settings section \"%1\" does not exist").arg(section));
+    clearAbandonedLock();
     IniFile settings(m_fileName);
     settings.remove(groupForSection(section));
     settings.sync();
@@ -94,6 +99,23 @@ void IniSettingsStore::deleteSection(const QString& section) {
 
 bool IniSettingsStore::hasSection(const QString& section) const {
     return IniFile(m_fileName).childGroups().contains(groupForSection(section));
+}
+
+// QSettings guards each write with "<file>.lock". A program killed between creating that file
+// and writing its process id into it leaves it empty, and QLockFile takes an empty lock for
+// stale only once it is 30 s old: until then every save would freeze the window. A live writer
+// fills the file within microseconds of creating it, so an empty one a second old is abandoned
+// and QLockFile is asked to clear it with a short stale time.
+void IniSettingsStore::clearAbandonedLock() const {
+    const QString path = m_fileName + QStringLiteral(".lock");
+    const QFileInfo info(path);
+    if (!info.exists() || info.size() != 0 ||
+        info.lastModified().msecsTo(QDateTime::currentDateTime()) < 1000)
+        return;
+    QLockFile lock(path);
+    lock.setStaleLockTime(1000);
+    if (lock.tryLock(0))
+        lock.unlock();
 }
 
 void IniSettingsStore::throwWriteFailure() const {

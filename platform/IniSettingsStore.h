@@ -35,6 +35,7 @@ public:
     static QString sectionForGroup(const QString& group);
 
 private:
+    void clearAbandonedLock() const;
     [[noreturn]] void throwWriteFailure() const;
 
     QString m_fileName;

@@ -36,9 +36,12 @@ void MruList::restore(const SettingsStore& store) {
 }
 
 void MruList::store(SettingsStore& store) const {
+    QMap<QString, QString> values;
     for (int n = 1; n <= kSize; ++n) {
         if (entry(n).caption.isEmpty())
             break;
-        store.write(keys::kSettings, keys::mruKey(n), entry(n).caption);
+        values.insert(keys::mruKey(n), entry(n).caption);
     }
+    if (!values.isEmpty())
+        store.writeSection(keys::kSettings, values);
 }

@@ -29,8 +29,12 @@ QString saveQuestionText(const QString& setup) {
            QStringLiteral(" ?");
 }
 
+QMap<QString, QString> zoneValues(const OtherZone& zone) {
+    return {{keys::kOtherIndex, QString::number(zone.otherIndex)},
+            {keys::kChkDSTOther, QString::number(zone.dst)},
+            {keys::kChk05Other, QString::number(zone.half)}};
+}
+
 void writeZone(SettingsStore& store, const QString& setup, const OtherZone& zone) {
-    store.write(setup, keys::kOtherIndex, QString::number(zone.otherIndex));
-    store.write(setup, keys::kChkDSTOther, QString::number(zone.dst));
-    store.write(setup, keys::kChk05Other, QString::number(zone.half));
+    store.writeSection(setup, zoneValues(zone));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 class SettingsStore;
@@ -29,4 +30,7 @@ StoredZone readStoredZone(const SettingsStore& store, const QString& setup);
 bool saveNeedsQuestion(const QString& setup, const StoredZone& stored, const OtherZone& shown);
 QString saveQuestionText(const QString& setup);
 
+// The zone's three keys, as a setup's section holds them.
+QMap<QString, QString> zoneValues(const OtherZone& zone);
+// Writes the three keys as one change, so a setup never holds half of a zone.
 void writeZone(SettingsStore& store, const QString& setup, const OtherZone& zone);

@@ -26,8 +26,8 @@ QPoint read(const SettingsStore& store, const QString& leftKey, const QString& t
 void write(SettingsStore& store, const QString& leftKey, const QString& topKey,
            const QWidget& window) {
     // pos() is the frame's corner, the same corner move() takes when the position is restored.
-    store.write(keys::kSettings, leftKey, QString::number(toTwips(window.pos().x())));
-    store.write(keys::kSettings, topKey, QString::number(toTwips(window.pos().y())));
+    store.writeSection(keys::kSettings, {{leftKey, QString::number(toTwips(window.pos().x()))},
+                                         {topKey, QString::number(toTwips(window.pos().y()))}});
 }
 
 } // namespace windowposition

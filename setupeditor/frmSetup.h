@@ -4,11 +4,13 @@
 #include "ZoneConversions.h"
 
 #include <QDialog>
+#include <QMap>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -81,8 +83,15 @@ private:
     void cmdOK_Click();
     void cmdDelete_Click();
     void cmdCancel_Click();
+    // The alarm as the boxes give it, or nothing when the time cannot be read.
+    struct AlarmKeys {
+        DateValue gmt = 0.0;
+        QMap<QString, QString> values;
+    };
+    std::optional<AlarmKeys> alarmKeys() const;
     bool SaveAlarm();
-    void SaveSetupList();
+    // The list and its count as one change; with `currSetup`, the current setup too.
+    void SaveSetupList(const QString& currSetup = {});
 
     void chkLocalTime_Click();
     void chkOtherTime_Click();

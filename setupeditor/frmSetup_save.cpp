@@ -68,33 +68,45 @@ void frmSetup::cmdSave_Click() {
         return;
 
     const OtherZone shown{m_host.otherIndex(), m_host.otherDST(), m_host.otherHalf()};
+    // Everything the Save stores in the setup goes in as one change, so that a crash leaves the
+    // setup as it was or as saved, never a mix of the two.
+    QMap<QString, QString> values = zoneValues(shown);
+    values.insert(keys::kWhen, QString::number(m_whenIndex));
+    const auto alarm = alarmKeys();
+    if (alarm)
+        values.insert(alarm->values);
+
     bool appended = false;
     bool listStored = false;
     try {
         const bool listed = findEntry(name) >= 0;
-        if (!listed && !store.hasSection(name)) {
-            // A brand-new setup takes the main window's zone without a question anyway. Writing
-            // it first lets the store accept or refuse the name before the list names it.
-            writeZone(store, name, shown);
+        const bool brandNew = !listed && !store.hasSection(name);
+        if (brandNew) {
+            // A brand-new setup takes the main window's zone without a question, and is whole
+            // before the list names it; the store also accepts or refuses the name here.
+            store.writeSection(name, values);
         }
         if (!listed) {
             appendEntry(name);
             appended = true;
-            SaveSetupList();
+            SaveSetupList(name);
             listStored = true;
+        } else {
+            store.write(keys::kSettings, keys::kCurrSetup, name);
         }
-        store.write(keys::kSettings, keys::kCurrSetup, name);
         m_host.setCurrSetup(name);
         m_setupName = name;
 
-        const StoredZone stored = readStoredZone(store, name);
-        if (!stored.otherIndex.isEmpty() && zoneDiffers(stored, shown) &&
-            messages.show(this, setuptexts::kZoneQuestion, MessageBoxes::Buttons::OkCancel) ==
-                MessageBoxes::Answer::Cancel)
-            return;
-
-        writeZone(store, name, shown);
-        store.write(name, keys::kWhen, QString::number(m_whenIndex));
+        if (!brandNew) {
+            const StoredZone stored = readStoredZone(store, name);
+            if (!stored.otherIndex.isEmpty() && zoneDiffers(stored, shown) &&
+                messages.show(this, setuptexts::kZoneQuestion, MessageBoxes::Buttons::OkCancel) ==
+                    MessageBoxes::Answer::Cancel)
+                return;
+            store.writeSection(name, values);
+        }
+        if (alarm)
+            m_alarmTime = alarm->gmt;
     } catch (const RuntimeError& error) {
         if (appended && !listStored) {
             // The list on screen goes back to the stored one; the typed name stays in the box.
@@ -106,7 +118,7 @@ void frmSetup::cmdSave_Click() {
         return;
     }
 
-    if (SaveAlarm())
+    if (alarm)
         accept();
 }
 
@@ -161,23 +173,23 @@ void frmSetup::cmdDelete_Click() {
         int entry = selectedEntry();
         if (entry < 0)
             entry = findEntry(name);
-        store.deleteSection(name);
-        if (entry < 0)
+        if (entry < 0) {
+            store.deleteSection(name);
             throw RuntimeError(QStringLiteral("Invalid procedure call or argument"));
-        removeEntry(entry);
-        SaveSetupList();
-
-        if (cmbSetup->count() == 0) {
-            // No setup left to be current: fall back to the ad-hoc one, so that no later save
-            // brings the deleted setup back as a stray section.
-            store.write(keys::kSettings, keys::kCurrSetup, keys::kDefaultSetup);
-            if (m_host.currSetup() != keys::kDefaultSetup)
-                m_host.setCurrSetup(keys::kDefaultSetup);
-        } else {
-            const QString first = store.read(keys::kSettings, keys::setupKey(0));
-            if (!first.isEmpty())
-                store.write(keys::kSettings, keys::kCurrSetup, first);
         }
+        if (!store.hasSection(name))
+            throw RuntimeError(QStringLiteral("The setup has no section"));
+        removeEntry(entry);
+        // The list and the current setup stop naming the setup before its section goes: a crash
+        // in between leaves an unlisted section, never a listed setup without its values.
+        // With no setup left, the ad-hoc one becomes current, so that no later save brings the
+        // deleted setup back as a stray section.
+        const QString current =
+            cmbSetup->count() == 0 ? keys::kDefaultSetup : cmbSetup->itemText(0);
+        SaveSetupList(current);
+        if (cmbSetup->count() == 0 && m_host.currSetup() != keys::kDefaultSetup)
+            m_host.setCurrSetup(keys::kDefaultSetup);
+        store.deleteSection(name);
     } catch (const RuntimeError&) {
         m_services.messages.inform(this, setuptexts::cannotRemove(name));
     }
@@ -187,30 +199,38 @@ void frmSetup::cmdCancel_Click() {
     reject();
 }
 
+std::optional<frmSetup::AlarmKeys> frmSetup::alarmKeys() const {
+    const auto typed = parseDate(txtAlarmTime->text());
+    if (!typed)
+        return std::nullopt;
+    AlarmKeys alarm;
+    try {
+        alarm.gmt = chkLocalTime->isChecked() ? LocalToGMT(*typed, m_zones, today())
+                                              : OtherToGMT(*typed, m_zones, today());
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
+    // One form whatever the locale, so a change of locale never misreads a stored date.
+    alarm.values = {
+        {keys::kAlarmTimeGMT, storedDateText(alarm.gmt)},
+        {keys::kChkLocalTime, QString::number(chkLocalTime->isChecked() ? 1 : 0)},
+        {keys::kWhen, signedNumberText(m_whenIndex)},
+        {keys::kSound, m_soundPath},
+    };
+    return alarm;
+}
+
 bool frmSetup::SaveAlarm() {
     // Never into no section, nor into the clock's own settings (only a store edited by hand can
     // make the editor load such a setup).
     if (m_setupName.isEmpty() || m_setupName == keys::kSettings)
         return false;
-
-    const auto typed = parseDate(txtAlarmTime->text());
-    if (!typed)
+    const auto alarm = alarmKeys();
+    if (!alarm)
         return false;
+    m_alarmTime = alarm->gmt;
     try {
-        m_alarmTime = chkLocalTime->isChecked() ? LocalToGMT(*typed, m_zones, today())
-                                                : OtherToGMT(*typed, m_zones, today());
-    } catch (const RuntimeError&) {
-        return false;
-    }
-
-    SettingsStore& store = m_services.store;
-    try {
-        // One form whatever the locale, so a change of locale never misreads a stored date.
-        store.write(m_setupName, keys::kAlarmTimeGMT, storedDateText(m_alarmTime));
-        store.write(m_setupName, keys::kChkLocalTime,
-                    QString::number(chkLocalTime->isChecked() ? 1 : 0));
-        store.write(m_setupName, keys::kWhen, signedNumberText(m_whenIndex));
-        store.write(m_setupName, keys::kSound, m_soundPath);
+        m_services.store.writeSection(m_setupName, alarm->values);
     } catch (const RuntimeError& error) {
         report(error, "SaveAlarm");
         return false;
@@ -218,13 +238,14 @@ bool frmSetup::SaveAlarm() {
     return true;
 }
 
-void frmSetup::SaveSetupList() {
+void frmSetup::SaveSetupList(const QString& currSetup) {
     m_setupCount = static_cast<std::int16_t>(cmbSetup->count());
     const ProgramChange change(cmbSetup);
-    SettingsStore& store = m_services.store;
+    QMap<QString, QString> values;
     for (int i = 0; i < m_setupCount; ++i)
-        store.write(keys::kSettings, keys::setupKey(i), cmbSetup->itemText(i));
-    // The count last: should a write fail on the way, the stored list still names only setups
-    // that exist (at worst one twice), never fewer than it did.
-    store.write(keys::kSettings, keys::kNbSetup, QString::number(m_setupCount));
+        values.insert(keys::setupKey(i), cmbSetup->itemText(i));
+    values.insert(keys::kNbSetup, QString::number(m_setupCount));
+    if (!currSetup.isEmpty())
+        values.insert(keys::kCurrSetup, currSetup);
+    m_services.store.writeSection(keys::kSettings, values);
 }

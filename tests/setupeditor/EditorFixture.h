@@ -49,12 +49,38 @@ public:
     QString failure;
 };
 
+// The store in memory, remembering its whole contents after each change, so a test can check
+// every state a crash could have left behind.
+class JournalStore final : public SettingsStore {
+public:
+    explicit JournalStore(MemorySettingsStore& inner) : m_inner(inner) {}
+    QString read(const QString& s, const QString& k) const override { return m_inner.read(s, k); }
+    void write(const QString& s, const QString& k, const QString& v) override {
+        m_inner.write(s, k, v);
+        states.append(m_inner.contents());
+    }
+    void writeSection(const QString& s, const QMap<QString, QString>& values) override {
+        m_inner.writeSection(s, values);
+        states.append(m_inner.contents());
+    }
+    void deleteSection(const QString& s) override {
+        m_inner.deleteSection(s);
+        states.append(m_inner.contents());
+    }
+    bool hasSection(const QString& s) const override { return m_inner.hasSection(s); }
+
+    QList<MemorySettingsStore::Contents> states;
+
+private:
+    MemorySettingsStore& m_inner;
+};
+
 // The editor over fakes: a clock standing at Monday 7 December 2026, 14:00, a store in memory,
 // scripted message boxes and a file chooser that answers from `chosenFile`.
 struct EditorFixture {
     explicit EditorFixture(Contents contents = {})
-        : clock(QDateTime(QDate(2026, 12, 7), QTime(14, 0))),
-          store(std::move(contents)), services{clock, store, messages, stacking, sound} {}
+        : clock(QDateTime(QDate(2026, 12, 7), QTime(14, 0))), store(std::move(contents)),
+          journal(store), services{clock, journal, messages, stacking, sound} {}
 
     frmSetup& open() {
         editor = std::make_unique<frmSetup>(services, host);
@@ -116,6 +142,7 @@ struct EditorFixture {
 
     FakeClock clock;
     MemorySettingsStore store;
+    JournalStore journal;
     ScriptedMessageBoxes messages;
     NullWindowStacking stacking;
     RecordingSound sound;

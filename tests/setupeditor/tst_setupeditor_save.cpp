@@ -472,6 +472,46 @@ private slots:
         COMPARE_STORE(f.store.contents(), twoSetups());
     }
 
+    // A crash can stop the program between any two changes of the store. Each state in between
+    // must hold every setup as it was or as saved, and every listed setup must have its values.
+    void everyStateBetweenChangesHoldsWholeSetups() {
+        EditorFixture f(threeSetups());
+        f.host.other = 2;
+        const Contents before = f.store.contents();
+        f.open();
+        f.chooseEntry(0); // A: another zone and time, confirmed
+        f.typeTime(QStringLiteral("06:15"));
+        f.messages.script({Answer::Ok});
+        f.press("cmdSave");
+        f.open();
+        f.typeName(QStringLiteral("Tokyo")); // a new setup
+        f.press("cmdSave");
+        f.open();
+        f.chooseEntry(1); // B deleted
+        f.press("cmdDelete");
+        f.chooseEntry(1); // C: a new time
+        f.typeTime(QStringLiteral("05:00"));
+        f.press("cmdOK");
+        QVERIFY(f.closedWith(QDialog::Accepted));
+
+        const Contents after = f.store.contents();
+        QCOMPARE(after.value("A").value("OtherIndex"), QStringLiteral("2"));
+        QVERIFY(after.contains("Tokyo") && !after.contains("B"));
+        QVERIFY(after.value("C") != before.value("C"));
+        for (const Contents& state : f.journal.states) {
+            for (const char* name : {"A", "B", "C", "Tokyo"}) {
+                QVERIFY2(state.value(name) == before.value(name) ||
+                             state.value(name) == after.value(name),
+                         qPrintable(QLatin1String(name) + " half saved:\n" + dump(state)));
+            }
+            const auto settings = state.value(kSettings);
+            for (int i = 0; i < settings.value("nbSetup").toInt(); ++i) {
+                const QString listed = settings.value(QStringLiteral("Setup%1").arg(i));
+                QVERIFY2(state.contains(listed), qPrintable(listed + " listed without values"));
+            }
+        }
+    }
+
     void cancelStoresOnlyThePosition() {
         Contents start = twoSetups();
         start[kSettings]["sTop"] = "1500";
