@@ -2,9 +2,9 @@
 #include "Fonts.h"
 #include "IniSettingsStore.h"
 #include "QtMessageBoxes.h"
-#include "QtSoundPlayer.h"
 #include "QtWindowStacking.h"
 #include "Services.h"
+#include "SoundModulePlayer.h"
 #include "TerminationSignals.h"
 #include "frmMain.h"
 
@@ -22,7 +22,7 @@ int main(int argc, char* argv[]) {
     IniSettingsStore store;
     QtMessageBoxes messages;
     QtWindowStacking stacking;
-    QtSoundPlayer sound;
+    SoundModulePlayer sound(SoundModulePlayer::installedFolders());
     Services services{clock, store, messages, stacking, sound};
 
     frmMain window(services);

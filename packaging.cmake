@@ -1,5 +1,6 @@
 # Installation where a Linux desktop looks for things, and a Debian package built by CPack:
 #   bin/meridex
+#   lib/<arch>/meridex/meridex-sound.so                   the sound player, loaded on first use
 #   share/meridex/TimeZoneMap.jpg                        the map, read from the working folder
 #   share/applications/<id>.desktop                      launcher, working folder = share/meridex
 #   share/icons/hicolor/scalable/apps/<id>.svg
@@ -14,6 +15,7 @@ set(meridex_data ${CMAKE_CURRENT_LIST_DIR}/data)
 set(meridex_generated ${CMAKE_CURRENT_BINARY_DIR}/data)
 
 install(TARGETS meridex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS meridex_sound_module LIBRARY DESTINATION ${MERIDEX_SOUND_MODULE_INSTALL_DIR})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/assets/TimeZoneMap.jpg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/meridex)
 install(FILES ${meridex_data}/${MERIDEX_APP_ID}.svg
@@ -55,6 +57,7 @@ if(BUILD_TESTING)
                      -DBUILD_DIR=${CMAKE_BINARY_DIR}
                      -DSTAGE=${CMAKE_CURRENT_BINARY_DIR}/install-check
                      -DAPP_ID=${MERIDEX_APP_ID}
+                     -DSOUND_MODULE_DIR=${MERIDEX_SOUND_MODULE_INSTALL_DIR}
                      -DDESKTOP_FILE_VALIDATE=${DESKTOP_FILE_VALIDATE}
                      -DAPPSTREAMCLI=${APPSTREAMCLI}
                      -P ${meridex_data}/check-install.cmake)

@@ -23,7 +23,9 @@ endif()
 set(root "${STAGE}/usr")
 set(launcher "${root}/share/applications/${APP_ID}.desktop")
 set(metainfo "${root}/share/metainfo/${APP_ID}.metainfo.xml")
+# The executable looks for its sound module at this same place relative to its own folder.
 foreach(file bin/meridex
+             ${SOUND_MODULE_DIR}/meridex-sound.so
              share/meridex/TimeZoneMap.jpg
              share/icons/hicolor/scalable/apps/${APP_ID}.svg
              share/applications/${APP_ID}.desktop
