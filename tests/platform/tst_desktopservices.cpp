@@ -1,8 +1,6 @@
 #include "Fonts.h"
-#include "NullWindowStacking.h"
 #include "QtMessageBoxes.h"
 #include "QtWindowStacking.h"
-#include "ScriptedMessageBoxes.h"
 
 #include <QApplication>
 #include <QFont>
@@ -22,38 +20,12 @@ class TestDesktopServices final : public QObject {
     Q_OBJECT
 
 private slots:
-    void scriptedBoxesAreRecordedAndAnsweredInOrder();
     void qtBoxShowsTheTextAsTypedAndReturnsTheButton_data();
     void qtBoxShowsTheTextAsTypedAndReturnsTheButton();
     void qtBoxGoesQuietlyWithItsParent();
     void topMostChangesOnlyTheStackingOfAShownWindow();
-    void stackingBeforeTheFirstShowIsLeftAlone();
     void classicFacesShowAsLiberation();
 };
-
-void TestDesktopServices::scriptedBoxesAreRecordedAndAnsweredInOrder() {
-    ScriptedMessageBoxes boxes;
-    QWidget owner;
-    QStringList seenWhileOpen;
-    boxes.onShow([&](const ScriptedMessageBoxes::Shown& box) { seenWhileOpen << box.text; });
-    boxes.script({Answer::No, Answer::Cancel});
-
-    QCOMPARE(boxes.show(&owner, u"Delete?"_s, Buttons::YesNo), Answer::No);
-    QCOMPARE(boxes.show(nullptr, u"Add?"_s, Buttons::OkCancel), Answer::Cancel);
-    // With the script used up, each box gets its first button.
-    QCOMPARE(boxes.show(nullptr, u"Delete?"_s, Buttons::YesNo), Answer::Yes);
-    QCOMPARE(boxes.show(nullptr, u"Add?"_s, Buttons::OkCancel), Answer::Ok);
-    boxes.inform(nullptr, u"Meridex 0.0"_s, u"Meridex"_s);
-
-    const QStringList texts{u"Delete?"_s, u"Add?"_s, u"Delete?"_s, u"Add?"_s, u"Meridex 0.0"_s};
-    QCOMPARE(boxes.texts(), texts);
-    QCOMPARE(seenWhileOpen, texts);
-    QCOMPARE(boxes.shown().at(0).parent, &owner);
-    QCOMPARE(boxes.shown().at(0).buttons, Buttons::YesNo);
-    QCOMPARE(boxes.shown().at(0).title, u"");
-    QCOMPARE(boxes.shown().at(4).buttons, Buttons::Ok);
-    QCOMPARE(boxes.shown().at(4).title, u"Meridex");
-}
 
 void TestDesktopServices::qtBoxShowsTheTextAsTypedAndReturnsTheButton_data() {
     QTest::addColumn<Buttons>("buttons");
@@ -110,12 +82,14 @@ void TestDesktopServices::qtBoxGoesQuietlyWithItsParent() {
 void TestDesktopServices::topMostChangesOnlyTheStackingOfAShownWindow() {
     QWidget window;
     window.setGeometry(100, 120, 300, 90);
+    QtWindowStacking stacking;
+    stacking.setTopMost(&window, true); // before the first show: left alone
+    QCOMPARE(window.windowHandle(), nullptr);
+    QVERIFY(!window.isVisible());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QWindow* const handle = window.windowHandle();
     const WId id = window.winId();
-
-    QtWindowStacking stacking;
     for (const bool topMost : {true, true, false, false, true}) {
         stacking.setTopMost(&window, topMost);
         QCOMPARE(handle->flags().testFlag(Qt::WindowStaysOnTopHint), topMost);
@@ -126,25 +100,6 @@ void TestDesktopServices::topMostChangesOnlyTheStackingOfAShownWindow() {
         QCOMPARE(window.geometry(), QRect(100, 120, 300, 90));
     }
     stacking.setTopMost(nullptr, true);
-
-    NullWindowStacking recorder;
-    recorder.setTopMost(&window, true);
-    recorder.setTopMost(&window, false);
-    QCOMPARE(recorder.callCount(), 2);
-    QCOMPARE(recorder.topMost(&window), false);
-    QCOMPARE(recorder.topMost(nullptr), std::nullopt);
-}
-
-void TestDesktopServices::stackingBeforeTheFirstShowIsLeftAlone() {
-    QWidget window;
-    QtWindowStacking stacking;
-    stacking.setTopMost(&window, true);
-    QCOMPARE(window.windowHandle(), nullptr);
-    QVERIFY(!window.isVisible());
-
-    window.show();
-    stacking.setTopMost(&window, true);
-    QVERIFY(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 void TestDesktopServices::classicFacesShowAsLiberation() {

@@ -2,10 +2,8 @@
 // forward and back by seconds, minutes and a day. Each tick shows the time of the moment it
 // runs; an alarm rings in its minute, on the first tick in that minute, also when the jump
 // skipped second 0; a step back of less than ten minutes never rings an alarm a second time;
-// a larger step back, or a day, is a new clock setting and rings again.
-//
-// Besides the fixed cases, a random walk of some thousands of ticks and jumps checks the same
-// rules throughout. Bounded: fixed numbers of ticks, no waiting (the test drives every tick).
+// a larger step back, or a day, is a new clock setting and rings again. Besides the fixed cases,
+// a random walk of some thousands of ticks and jumps checks the same rules throughout.
 
 #include "AlarmTest.h"
 #include "DateFormat.h"
@@ -21,26 +19,24 @@ namespace {
 const QDate kMonday(2026, 12, 7);
 
 // Six setups, each ringing every day in its own minute (Local = GMT, so no conversion).
+const QMap<QString, QTime> kDue{{u"A"_s, QTime(14, 1)},  {u"B"_s, QTime(14, 3)},
+                                {u"C"_s, QTime(14, 4)},  {u"D"_s, QTime(14, 10)},
+                                {u"E"_s, QTime(14, 25)}, {u"F"_s, QTime(15, 0)}};
+
 MemorySettingsStore::Contents alarms() {
     MemorySettingsStore::Contents c{{u"Settings"_s,
                                      {{u"LocalIndex"_s, u"11"_s},
                                       {u"chk24hLocal"_s, u"1"_s},
                                       {u"currSetup"_s, u"A"_s},
                                       {u"nbSetup"_s, u"6"_s}}}};
-    const QStringList minutes{u"14:01"_s, u"14:03"_s, u"14:04"_s,
-                              u"14:10"_s, u"14:25"_s, u"15:00"_s};
-    for (int i = 0; i < minutes.size(); ++i) {
-        const QString name = QString(QChar(u'A' + i));
-        c[u"Settings"_s][u"Setup%1"_s.arg(i)] = name;
-        c[name] = {{u"AlarmTimeGMT"_s, minutes[i] + u":00"_s},
-                   {u"When"_s, u"1"_s},
-                   {u"Sound"_s, u"/alarms/"_s + name + u".wav"_s}};
+    int i = 0;
+    for (auto it = kDue.cbegin(); it != kDue.cend(); ++it) {
+        c[u"Settings"_s][u"Setup%1"_s.arg(i++)] = it.key();
+        c[it.key()] = {{u"AlarmTimeGMT"_s, it.value().toString(u"HH:mm:ss"_s)},
+                       {u"When"_s, u"1"_s},
+                       {u"Sound"_s, u"/alarms/"_s + it.key() + u".wav"_s}};
     }
     return c;
-}
-
-QString alarmOfSound(const QString& path) {
-    return path.mid(8, 1); // "/alarms/X.wav"
 }
 
 // A moment as the tick takes it: the whole second that has begun (a tick arriving a hair late
@@ -50,12 +46,7 @@ DateValue tickValue(const QDateTime& t) {
     return datevalue::fromDateAndTime(t.date(), QTime(w.hour(), w.minute(), w.second()));
 }
 
-// The machine's time as the tick shows it on the Local clock (24 hours).
-QString shown(const QDateTime& t) {
-    return formatDate(tickValue(t), u"hh:mm:ss"_s);
-}
-
-// Drives the window like its timer: one tick a little after each whole second.
+// Drives the window like its timer, and notes the first tick whose display was wrong.
 class Driver {
 public:
     explicit Driver(MainWindowFixture& f) : m_f(f) {}
@@ -66,12 +57,17 @@ public:
         m_f.tickAt(t);
         QStringList rang;
         for (qsizetype i = before; i < m_f.sound.played().size(); ++i)
-            rang << alarmOfSound(m_f.sound.played().at(i));
+            rang << m_f.sound.played().at(i).mid(8, 1); // "/alarms/X.wav"
+        const QString time = formatDate(tickValue(t), u"hh:mm:ss"_s);
+        const QString date = formatDate(tickValue(t), u"dddd, mmm d yyyy"_s);
+        if (m_wrongDisplay.isEmpty() &&
+            (m_f.label("Label1") != time || m_f.label("Label3") != date))
+            m_wrongDisplay = u"at %1 the clock shows %2, %3"_s.arg(
+                t.toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s), m_f.label("Label1"), m_f.label("Label3"));
         m_now = t;
         return rang;
     }
-    // Ticks every second from the present moment to `until` (inclusive) and gives every ring
-    // as "name@hh:mm:ss".
+    // Ticks one second after another up to `until` and gives every ring as "name@hh:mm:ss".
     QStringList runUntil(const QDateTime& until) {
         QStringList rings;
         for (QDateTime t = m_now.addSecs(1); t <= until; t = t.addSecs(1)) {
@@ -80,15 +76,16 @@ public:
         }
         return rings;
     }
-    QDateTime now() const { return m_now; }
+    const QString& wrongDisplay() const { return m_wrongDisplay; }
 
 private:
     MainWindowFixture& m_f;
     QDateTime m_now;
+    QString m_wrongDisplay;
 };
 
-QDateTime at(int h, int m, int s, int ms = 5, int dayOffset = 0) {
-    return QDateTime(kMonday.addDays(dayOffset), QTime(h, m, s, ms));
+QDateTime at(int h, int m, int s) {
+    return QDateTime(kMonday, QTime(h, m, s, 5));
 }
 
 } // namespace
@@ -97,119 +94,63 @@ class TestClockJumps : public QObject {
     Q_OBJECT
 
 private slots:
-    void forwardBySecondsOverSecondZeroStillRings();
-    void backBySecondsAcrossTheMinuteNeverRingsTwice();
-    void backByMinutesNeverRingsTwice();
-    void backByMoreThanTenMinutesIsANewSetting();
-    void forwardByMinutesThenTheNextAlarmRings();
-    void forwardAndBackByADay();
-    void theDisplayFollowsEveryJump();
-    void anAlarmMinuteJumpedOverAndReturnedToRings();
+    void jumps_data();
+    void jumps();
     void randomWalk();
 };
 
-void TestClockJumps::forwardBySecondsOverSecondZeroStillRings() {
-    MainWindowFixture f(alarms(), at(14, 0, 50));
-    f.load();
-    Driver d(f);
-    d.tickAt(at(14, 0, 58));
-    QCOMPARE(d.tickAt(at(14, 1, 4)), QStringList{u"A"_s}); // +6 s: second 0 never ticked
-    QCOMPARE(d.runUntil(at(14, 1, 59)), QStringList());
-    QCOMPARE(f.window->alarmWindow()->text(), u"A"_s);
+// Each row moves the clock on from 14:00:50, when the window loads, by a list of moves: the clock
+// set to a moment of Monday (with +1 or -1: of the day after or before) and one tick there, or
+// with ".." a tick every second up to that moment. The alarms that must ring follow the moment:
+// a name for the single tick, "name@hh:mm:ss" for every ring while ticking on.
+void TestClockJumps::jumps_data() {
+    QTest::addColumn<QString>("moves");
+    const QString untilC = u"A@14:01:00 B@14:03:00 C@14:04:00"_s;
+    QTest::newRow("forward by seconds over second 0") << u"14:00:58, 14:01:04 A, ..14:01:59"_s;
+    QString back = u"14:00:59, 14:01:00 A, 14:01:01, 14:01:02"_s;
+    for (int seconds : {3, 5, 8, 30, 59}) // back across the minute's start
+        back += u", %1, ..14:01:10"_s.arg(at(14, 1, 2).addSecs(-seconds).toString(u"HH:mm:ss"_s));
+    QTest::newRow("back by seconds never rings twice") << back;
+    // 5 minutes back, then 9 back from 14:06, the last minute tested.
+    QTest::newRow("back by minutes never rings twice")
+        << u"14:00:59, ..14:04:30 %1, 13:59:30, ..14:06:00, 13:57:30, ..14:06:00"_s.arg(untilC);
+    // Ten minutes or more is someone setting the clock: the minutes passed again ring again.
+    QTest::newRow("back by ten minutes or more is a new setting")
+        << u"14:00:59, ..14:11:00 %1 D@14:10:00, 13:59:00, ..14:11:00 %1 D@14:10:00"_s.arg(untilC);
+    // A minute jumped over has no tick in it; the next alarm after the jump rings in its own,
+    // also when the jump lands at its second 40.
+    QTest::newRow("forward by minutes") << u"14:00:59, 14:01:00 A, 14:05:30, ..14:10:30 "
+                                           "D@14:10:00, 14:25:40 E"_s;
+    QTest::newRow("a day forward and two back") << u"14:00:59, 14:01:00 A, 14:00:55+1, "
+                                                   "..14:01:05+1 A@14:01:00, 14:02:55-1, "
+                                                   "..14:03:05-1 B@14:03:00"_s;
+    QTest::newRow("the display follows every jump")
+        << u"14:00:51, 14:00:56, 14:00:52, 14:07:52, 13:50:01, 13:50:01+1, 23:59:59, "
+           "00:00:00+1, 23:59:58-1"_s;
+    // Over D's minute and, within ten minutes, back before it: that minute, never tested, then
+    // comes by ticking and rings (the guard remembers every minute it tested, not the latest).
+    QTest::newRow("a minute jumped over and returned to rings")
+        << u"14:09:00, 14:11:50, 14:09:30, ..14:10:30 D@14:10:00"_s;
 }
 
-void TestClockJumps::backBySecondsAcrossTheMinuteNeverRingsTwice() {
+void TestClockJumps::jumps() {
+    QFETCH(QString, moves);
     MainWindowFixture f(alarms(), at(14, 0, 50));
     f.load();
     Driver d(f);
-    d.tickAt(at(14, 0, 59));
-    QCOMPARE(d.tickAt(at(14, 1, 0)), QStringList{u"A"_s});
-    d.tickAt(at(14, 1, 1));
-    d.tickAt(at(14, 1, 2));
-    for (int back : {3, 5, 8, 30, 59}) {
-        d.tickAt(at(14, 1, 2).addSecs(-back)); // stepped back across the minute's start
-        QCOMPARE(d.runUntil(at(14, 1, 10)), QStringList());
+    for (const QString& move : moves.split(u", "_s)) {
+        const bool tickOn = move.startsWith(u".."_s);
+        QStringList words = move.mid(tickOn ? 2 : 0).split(u' ');
+        const QString when = words.takeFirst();
+        const QDateTime t(kMonday.addDays(when.mid(8).toInt()),
+                          QTime::fromString(when.left(8), u"HH:mm:ss"_s).addMSecs(5));
+        QVERIFY2(t.isValid(), qPrintable(move));
+        const QStringList rang = tickOn ? d.runUntil(t) : d.tickAt(t);
+        QCOMPARE(rang, words);
+        if (!tickOn && !rang.isEmpty())
+            QCOMPARE(f.window->alarmWindow()->text(), rang.join(u'\n'));
     }
-}
-
-void TestClockJumps::backByMinutesNeverRingsTwice() {
-    MainWindowFixture f(alarms(), at(14, 0, 50));
-    f.load();
-    Driver d(f);
-    d.tickAt(at(14, 0, 59));
-    QCOMPARE(d.runUntil(at(14, 4, 30)),
-             (QStringList{u"A@14:01:00"_s, u"B@14:03:00"_s, u"C@14:04:00"_s}));
-    d.tickAt(at(13, 59, 30)); // 5 minutes back
-    QCOMPARE(d.runUntil(at(14, 6, 0)), QStringList());
-    d.tickAt(at(13, 57, 30)); // 9 minutes back from 14:06, the last minute tested
-    QCOMPARE(d.runUntil(at(14, 6, 0)), QStringList());
-}
-
-// A step back of ten minutes or more is someone setting the clock: the alarms of the minutes
-// passed again ring again.
-void TestClockJumps::backByMoreThanTenMinutesIsANewSetting() {
-    MainWindowFixture f(alarms(), at(14, 0, 50));
-    f.load();
-    Driver d(f);
-    d.tickAt(at(14, 0, 59));
-    QCOMPARE(d.runUntil(at(14, 11, 0)),
-             (QStringList{u"A@14:01:00"_s, u"B@14:03:00"_s, u"C@14:04:00"_s, u"D@14:10:00"_s}));
-    d.tickAt(at(13, 59, 0)); // 12 minutes back
-    QCOMPARE(d.runUntil(at(14, 11, 0)),
-             (QStringList{u"A@14:01:00"_s, u"B@14:03:00"_s, u"C@14:04:00"_s, u"D@14:10:00"_s}));
-}
-
-// Jumping over an alarm's minute skips it (no tick falls in it); the next alarm after the jump
-// rings in its own minute.
-void TestClockJumps::forwardByMinutesThenTheNextAlarmRings() {
-    MainWindowFixture f(alarms(), at(14, 0, 50));
-    f.load();
-    Driver d(f);
-    d.tickAt(at(14, 0, 59));
-    QCOMPARE(d.tickAt(at(14, 1, 0)), QStringList{u"A"_s});
-    QCOMPARE(d.tickAt(at(14, 5, 30)), QStringList()); // over 14:03 and 14:04
-    QCOMPARE(d.runUntil(at(14, 10, 30)), QStringList{u"D@14:10:00"_s});
-    QCOMPARE(d.tickAt(at(14, 25, 40)), QStringList{u"E"_s}); // into E's minute, at second 40
-}
-
-void TestClockJumps::forwardAndBackByADay() {
-    MainWindowFixture f(alarms(), at(14, 0, 50));
-    f.load();
-    Driver d(f);
-    d.tickAt(at(14, 0, 59));
-    QCOMPARE(d.tickAt(at(14, 1, 0)), QStringList{u"A"_s});
-    d.tickAt(at(14, 0, 55, 5, 1)); // a day forward, just before A's minute on Tuesday
-    QCOMPARE(d.runUntil(at(14, 1, 5, 5, 1)), QStringList{u"A@14:01:00"_s});
-    d.tickAt(at(14, 2, 55, 5, -1)); // two days back, Sunday, before B's minute
-    QCOMPARE(d.runUntil(at(14, 3, 5, 5, -1)), QStringList{u"B@14:03:00"_s});
-}
-
-void TestClockJumps::theDisplayFollowsEveryJump() {
-    MainWindowFixture f(alarms(), at(14, 0, 50));
-    f.load();
-    Driver d(f);
-    const QList<QDateTime> moments{at(14, 0, 51),  at(14, 0, 56),     at(14, 0, 52),
-                                   at(14, 7, 52),  at(13, 50, 1),     at(13, 50, 1, 5, 1),
-                                   at(23, 59, 59), at(0, 0, 0, 5, 1), at(23, 59, 58, 5, -1)};
-    for (const QDateTime& t : moments) {
-        d.tickAt(t);
-        QCOMPARE(f.label("Label1"), shown(t));
-        QCOMPARE(f.label("Label3"), formatDate(tickValue(t), u"dddd, mmm d yyyy"_s));
-    }
-}
-
-// The clock jumps forward over an alarm's minute and, within ten minutes, back before it: the
-// alarm's minute then comes by normal ticking, never having been tested, and rings: the guard
-// against ringing twice remembers which minutes it tested, not only the latest.
-void TestClockJumps::anAlarmMinuteJumpedOverAndReturnedToRings() {
-    MainWindowFixture f(alarms(), at(14, 0, 50));
-    f.load();
-    Driver d(f);
-    d.tickAt(at(14, 9, 0));
-    d.tickAt(at(14, 11, 50)); // over D's minute (14:10)
-    d.tickAt(at(14, 9, 30));  // back, before it
-    const QStringList rings = d.runUntil(at(14, 10, 30));
-    QCOMPARE(rings, QStringList{u"D@14:10:00"_s});
+    QVERIFY2(d.wrongDisplay().isEmpty(), qPrintable(d.wrongDisplay()));
 }
 
 // Thousands of ticks with jumps of every size in between. Rules checked at every tick: the
@@ -225,9 +166,6 @@ void TestClockJumps::randomWalk() {
     MainWindowFixture f(alarms(), at(13, 58, 0));
     f.load();
     Driver d(f);
-    const QMap<QString, QTime> due{{u"A"_s, QTime(14, 1)},  {u"B"_s, QTime(14, 3)},
-                                   {u"C"_s, QTime(14, 4)},  {u"D"_s, QTime(14, 10)},
-                                   {u"E"_s, QTime(14, 25)}, {u"F"_s, QTime(15, 0)}};
     const auto minuteOf = [](const QDateTime& t) { return minuteNumber(tickValue(t)); };
     const auto inMinuteOf = [](const QDateTime& t, const QTime& when) {
         const DateValue v = tickValue(t);
@@ -237,34 +175,21 @@ void TestClockJumps::randomWalk() {
     QDateTime t = at(13, 58, 0);
     d.tickAt(t);
     QSet<qint64> reached{minuteOf(t)};
-    QMap<QString, qint64> lastRing; // "name minute" -> tick index of the ring
+    QMap<QString, qint64> lastRing; // "name minute" -> step of the ring
     qint64 lastBigBackStep = -1;
     qint64 latestTested = minuteOf(t);
-    int ticks = 0, jumps = 0, rings = 0, suppressed = 0;
+    int jumps = 0, rings = 0, suppressed = 0;
     for (int step = 0; step < 60'000; ++step) {
-        QDateTime next;
-        bool jumped = false;
-        const quint32 dice = random.bounded(100);
-        if (dice < 92) {
-            next = t.addMSecs(1000 + random.bounded(-3, 4)); // the timer, a hair early or late
-        } else {
-            jumped = true;
+        QDateTime next = t.addMSecs(1000 + random.bounded(-3, 4)); // the timer, a hair off
+        const bool jumped = random.bounded(100) >= 92;
+        if (jumped) { // by seconds, by minutes under ten or beyond, or by a day
             ++jumps;
             const qint64 sign = random.bounded(2) ? 1 : -1;
-            switch (random.bounded(4)) {
-            case 0:
-                next = t.addSecs(sign * random.bounded(1, 20));
-                break;
-            case 1:
-                next = t.addSecs(sign * 60 * random.bounded(1, 10));
-                break;
-            case 2:
-                next = t.addSecs(sign * 60 * random.bounded(10, 40));
-                break;
-            default:
-                next = t.addDays(sign);
-                break;
-            }
+            const quint32 kind = random.bounded(4);
+            const qint64 minutes = random.bounded(kind == 1 ? 1 : 10, kind == 1 ? 10 : 40);
+            next = kind == 3   ? t.addDays(sign)
+                   : kind == 0 ? t.addSecs(sign * random.bounded(1, 20))
+                               : t.addSecs(sign * 60 * minutes);
         }
         // Stay around the alarms: between 13:55 and 15:05 of a few days.
         if (next.time() < QTime(13, 55) || next.time() > QTime(15, 5) ||
@@ -277,15 +202,10 @@ void TestClockJumps::randomWalk() {
             lastBigBackStep = step;
 
         const QStringList rang = d.tickAt(next);
-        ++ticks;
-        QVERIFY2(f.label("Label1") == shown(next),
-                 qPrintable(u"at %1 the clock shows %2"_s.arg(
-                     next.toString(u"yyyy-MM-dd HH:mm:ss.zzz"_s), f.label("Label1"))));
-
+        QVERIFY2(d.wrongDisplay().isEmpty(), qPrintable(d.wrongDisplay()));
         for (const QString& a : rang) {
             ++rings;
-            const QTime when = due.value(a);
-            QVERIFY2(inMinuteOf(next, when),
+            QVERIFY2(inMinuteOf(next, kDue.value(a)),
                      qPrintable(u"%1 rang at %2"_s.arg(a, next.toString())));
             const QString key = a + u" "_s + QString::number(minute);
             QVERIFY2(
@@ -296,7 +216,7 @@ void TestClockJumps::randomWalk() {
         }
         // A minute entered by ticking on from the minute before, for the first time.
         if (!jumped && minute == previousMinute + 1 && !reached.contains(minute)) {
-            for (auto it = due.cbegin(); it != due.cend(); ++it) {
+            for (auto it = kDue.cbegin(); it != kDue.cend(); ++it) {
                 if (!inMinuteOf(next, it.value()))
                     continue;
                 if (minute < latestTested && latestTested - minute < 10) {
@@ -313,9 +233,9 @@ void TestClockJumps::randomWalk() {
             latestTested = minute;
         t = next;
     }
-    qInfo("random walk: %d ticks, %d jumps, %d rings, %d alarm minutes not rung after a jump "
+    qInfo("random walk: 60000 ticks, %d jumps, %d rings, %d alarm minutes not rung after a jump "
           "over them and back",
-          ticks, jumps, rings, suppressed);
+          jumps, rings, suppressed);
 }
 
 QTEST_MAIN(TestClockJumps)

@@ -7,6 +7,8 @@
 #include <csignal>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 TestSoundServer::TestSoundServer(QString runtimeDir) : m_runtimeDir(std::move(runtimeDir)) {
     QObject::connect(&m_recorder, &QProcess::readyReadStandardOutput,
                      [this] { m_recording += m_recorder.readAllStandardOutput(); });
@@ -17,8 +19,8 @@ TestSoundServer::~TestSoundServer() {
 }
 
 bool TestSoundServer::toolsInstalled() {
-    for (const char* tool : {"pulseaudio", "parec", "pactl"})
-        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+    for (const QString& tool : {u"pulseaudio"_s, u"parec"_s, u"pactl"_s})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
             return false;
     return true;
 }
@@ -28,15 +30,13 @@ QString TestSoundServer::start() {
     m_daemon.setStandardOutputFile(QProcess::nullDevice());
     // -n: none of the configured modules, only the sink and the local socket below. As root
     // the daemon warns that it wants --system, and runs anyway.
-    m_daemon.start(QStringLiteral("pulseaudio"),
-                   {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                    QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disallow-exit"),
-                    QStringLiteral("--log-level=error"),
-                    QStringLiteral("--load=module-null-sink sink_name=%1").arg(SinkName),
-                    QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1")});
+    m_daemon.start(u"pulseaudio"_s,
+                   {u"-n"_s, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"--disallow-exit"_s,
+                    u"--log-level=error"_s, u"--load=module-null-sink sink_name=%1"_s.arg(SinkName),
+                    u"--load=module-native-protocol-unix auth-anonymous=1"_s});
     if (!m_daemon.waitForStarted(5000))
-        return QStringLiteral("pulseaudio did not start: ") + m_daemon.errorString();
-    const QString socket = m_runtimeDir + QStringLiteral("/pulse/native");
+        return u"pulseaudio did not start: "_s + m_daemon.errorString();
+    const QString socket = m_runtimeDir + u"/pulse/native"_s;
     const bool listening = QTest::qWaitFor(
         [&] {
             return m_daemon.state() != QProcess::Running ||
@@ -44,54 +44,42 @@ QString TestSoundServer::start() {
         },
         10000);
     if (m_daemon.state() != QProcess::Running)
-        return QStringLiteral("pulseaudio ended at once");
-    return listening ? QString() : QStringLiteral("pulseaudio does not accept clients");
+        return u"pulseaudio ended at once"_s;
+    return listening ? startRecording() : u"pulseaudio does not accept clients"_s;
 }
 
 QString TestSoundServer::startRecording() {
     m_recording.clear();
     m_recorder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_recorder.start(QStringLiteral("parec"),
-                     {QStringLiteral("--device=%1.monitor").arg(SinkName), QStringLiteral("--raw"),
-                      QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
-                      QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=20")});
+    m_recorder.start(u"parec"_s,
+                     {u"--device=%1.monitor"_s.arg(SinkName), u"--raw"_s, u"--format=s16le"_s,
+                      u"--rate=44100"_s, u"--channels=1"_s, u"--latency-msec=20"_s});
     if (!m_recorder.waitForStarted(5000))
-        return QStringLiteral("parec did not start: ") + m_recorder.errorString();
+        return u"parec did not start: "_s + m_recorder.errorString();
     // The idle sink still delivers a little silence at first: proof that recording runs.
     if (!QTest::qWaitFor([&] { return !m_recording.isEmpty(); }, 10000))
-        return QStringLiteral("parec records nothing");
+        return u"parec records nothing"_s;
     return {};
 }
 
 void TestSoundServer::freeze(int limitMs) {
     const pid_t pid = pid_t(m_daemon.processId());
-    if (m_frozen || pid <= 0 || ::kill(pid, SIGSTOP) != 0)
+    if (m_guard.joinable() || pid <= 0 || ::kill(pid, SIGSTOP) != 0)
         return;
-    m_frozen = true;
-    m_guard = std::thread([this, pid, limitMs] {
-        std::unique_lock lock(m_guardMutex);
-        if (!m_guardWake.wait_for(lock, std::chrono::milliseconds(limitMs),
-                                  [this] { return !m_frozen; }))
-            ::kill(pid, SIGCONT);
+    m_guard = std::jthread([pid, limitMs](const std::stop_token& thawed) {
+        for (int ms = 0; ms < limitMs && !thawed.stop_requested(); ms += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ::kill(pid, SIGCONT);
     });
 }
 
 void TestSoundServer::thaw() {
-    if (!m_frozen)
-        return;
-    {
-        const std::lock_guard lock(m_guardMutex);
-        m_frozen = false;
-    }
-    m_guardWake.notify_all();
-    m_guard.join();
-    ::kill(pid_t(m_daemon.processId()), SIGCONT);
+    m_guard = {}; // stops the guard early, which then thaws the daemon
 }
 
 int TestSoundServer::playingStreams() const {
     QProcess pactl;
-    pactl.start(QStringLiteral("pactl"),
-                {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+    pactl.start(u"pactl"_s, {u"list"_s, u"short"_s, u"sink-inputs"_s});
     if (!pactl.waitForFinished(5000) || pactl.exitStatus() != QProcess::NormalExit ||
         pactl.exitCode() != 0)
         return -1;
