@@ -5,6 +5,8 @@
 #include "Numeric.h"
 #include "ReadAlarms.h"
 #include "RuntimeError.h"
+#include "ScreenPlacement.h"
+#include "Screens.h"
 #include "SettingsStore.h"
 #include "Setups.h"
 #include "StoreKeys.h"
@@ -44,6 +46,7 @@ bool frmMain::Form_Load() {
         const double width = Val(store.read(keys::kSettings, keys::kWidth));
         move(twips::toPixels(left), twips::toPixels(top));
         resize(std::max(1, twips::toPixels(width)), height());
+        move(reachablePosition(QRect(pos(), size()), availableScreenAreas()));
 
         mnSmall->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kSmall)));
         mnMini->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kMini)));

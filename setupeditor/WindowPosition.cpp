@@ -1,6 +1,8 @@
 #include "WindowPosition.h"
 
 #include "Numeric.h"
+#include "ScreenPlacement.h"
+#include "Screens.h"
 #include "SettingsStore.h"
 #include "StoreKeys.h"
 
@@ -21,6 +23,11 @@ double toTwips(int pixels) {
 QPoint read(const SettingsStore& store, const QString& leftKey, const QString& topKey) {
     return {toPixels(Val(store.read(keys::kSettings, leftKey))),
             toPixels(Val(store.read(keys::kSettings, topKey)))};
+}
+
+QPoint readReachable(const SettingsStore& store, const QString& leftKey, const QString& topKey,
+                     QSize size) {
+    return reachablePosition(QRect(read(store, leftKey, topKey), size), availableScreenAreas());
 }
 
 void write(SettingsStore& store, const QString& leftKey, const QString& topKey,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QSize>
 #include <QString>
 
 class SettingsStore;
@@ -17,6 +18,9 @@ double toTwips(int pixels);
 
 // The stored position; absent or non-numeric values count as 0, the screen's top left corner.
 QPoint read(const SettingsStore& store, const QString& leftKey, const QString& topKey);
+// The stored position of a window of `size`, brought onto a screen when it would be out of reach.
+QPoint readReachable(const SettingsStore& store, const QString& leftKey, const QString& topKey,
+                     QSize size);
 // Writes the window's outer top-left corner; throws RuntimeError when the store fails.
 void write(SettingsStore& store, const QString& leftKey, const QString& topKey,
            const QWidget& window);

@@ -40,7 +40,8 @@ void frmMonthView::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    move(windowposition::read(m_services.store, setuptexts::kPickerLeft, setuptexts::kPickerTop));
+    move(windowposition::readReachable(m_services.store, setuptexts::kPickerLeft,
+                                       setuptexts::kPickerTop, size()));
     MonthView1->setSelectedDate(m_services.clock.now().date());
 }
 

@@ -73,8 +73,9 @@ frmSetup::frmSetup(Services& services, SetupHost& host, QWidget* parent)
     connectHandlers();
 
     // Form_Load: where the user left the window, its fixed height, and a full load on showing.
-    move(windowposition::read(m_services.store, setuptexts::kEditorLeft, setuptexts::kEditorTop));
     resize(sizeHint().width(), windowposition::toPixels(kHeightTwips));
+    move(windowposition::readReachable(m_services.store, setuptexts::kEditorLeft,
+                                       setuptexts::kEditorTop, size()));
     m_reload = true;
 }
 

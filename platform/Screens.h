@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QList>
+#include <QRect>
+
+// The available areas (without panels and docks) of the screens, the primary screen first.
+QList<QRect> availableScreenAreas();
