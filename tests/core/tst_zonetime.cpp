@@ -1,5 +1,4 @@
 #include "DateValue.h"
-#include "ZoneTable.h"
 #include "ZoneTime.h"
 
 #include <QTest>
@@ -19,44 +18,29 @@ class TestZoneTime : public QObject {
     Q_OBJECT
 
 private slots:
-    void zoneTable() {
-        QCOMPARE(zones::kCount, 24);
-        QCOMPARE(QString::fromLatin1(zones::kNames[0]), QStringLiteral("GMT+11 Auckland"));
-        QCOMPARE(QString::fromLatin1(zones::kNames[11]), QStringLiteral("GMT (London)"));
-        QCOMPARE(QString::fromLatin1(zones::kNames[23]), QStringLiteral("GMT-12"));
-        QCOMPARE(zones::offsetHours(2), 9);
-        QCOMPARE(zones::offsetHours(16), -5);
-    }
-
     void otherTime_data() {
         QTest::addColumn<ZoneOptions>("options");
         QTest::addColumn<QDateTime>("machine");
         QTest::addColumn<QDateTime>("expected");
-        const QDate day(2026, 12, 7);
-        QTest::newRow("EST+DST to Paris+DST")
-            << ZoneOptions{16, true, false, 10, true, false} << QDateTime(day, QTime(14, 0))
-            << QDateTime(day, QTime(20, 0));
-        QTest::newRow("same, crossing midnight")
-            << ZoneOptions{16, true, false, 10, true, false} << QDateTime(day, QTime(22, 30))
-            << QDateTime(day.addDays(1), QTime(4, 30));
-        QTest::newRow("same row, same options")
-            << ZoneOptions{5, true, true, 5, true, true} << QDateTime(day, QTime(9, 15, 42))
-            << QDateTime(day, QTime(9, 15, 42));
-        QTest::newRow("GMT-12 to Auckland")
-            << ZoneOptions{23, false, false, 0, false, false} << QDateTime(day, QTime(0, 30))
-            << QDateTime(day, QTime(23, 30));
-        QTest::newRow("GMT-12 to Auckland, next day")
-            << ZoneOptions{23, false, false, 0, false, false} << QDateTime(day, QTime(1, 0))
-            << QDateTime(day.addDays(1), QTime(0, 0));
-        QTest::newRow("local half hour only")
-            << ZoneOptions{11, false, true, 11, false, false} << QDateTime(day, QTime(12, 0))
-            << QDateTime(day, QTime(11, 30));
-        QTest::newRow("no local row counts as -1")
-            << ZoneOptions{-1, false, false, 11, false, false} << QDateTime(day, QTime(12, 0))
-            << QDateTime(day, QTime(0, 0));
-        QTest::newRow("back across a year") << ZoneOptions{0, false, false, 23, false, false}
-                                            << QDateTime(QDate(2027, 1, 1), QTime(10, 0))
-                                            << QDateTime(QDate(2026, 12, 31), QTime(11, 0));
+        const auto row = [](const char* name, ZoneOptions o, QTime machine, QTime shown,
+                            int days = 0, QDate day = QDate(2026, 12, 7)) {
+            QTest::newRow(name) << o << QDateTime(day, machine)
+                                << QDateTime(day.addDays(days), shown);
+        };
+        const ZoneOptions estToParis{16, true, false, 10, true, false};
+        const ZoneOptions toAuckland{23, false, false, 0, false, false};
+        row("EST+DST to Paris+DST", estToParis, QTime(14, 0), QTime(20, 0));
+        row("same, crossing midnight", estToParis, QTime(22, 30), QTime(4, 30), 1);
+        row("same row, same options", {5, true, true, 5, true, true}, QTime(9, 15, 42),
+            QTime(9, 15, 42));
+        row("GMT-12 to Auckland", toAuckland, QTime(0, 30), QTime(23, 30));
+        row("GMT-12 to Auckland, next day", toAuckland, QTime(1, 0), QTime(0, 0), 1);
+        row("local half hour only", {11, false, true, 11, false, false}, QTime(12, 0),
+            QTime(11, 30));
+        row("no local row counts as -1", {-1, false, false, 11, false, false}, QTime(12, 0),
+            QTime(0, 0));
+        row("back across a year", {0, false, false, 23, false, false}, QTime(10, 0), QTime(11, 0),
+            -1, QDate(2027, 1, 1));
     }
     void otherTime() {
         QFETCH(ZoneOptions, options);

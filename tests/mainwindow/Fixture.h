@@ -6,13 +6,20 @@
 #include "NullWindowStacking.h"
 #include "ScriptedMessageBoxes.h"
 #include "Services.h"
+#include "Twips.h"
 #include "frmMain.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 #include <QTimer>
 #include <memory>
+
+// A size in twips as the window shows it, in pixels.
+inline QSize twipsSize(int width, int height) {
+    return {twips::toPixels(width), twips::toPixels(height)};
+}
 
 // A main window over fakes: a clock that stands still, a store in memory, scripted message
 // boxes, and no sound or stacking on the screen. The window's own timer is stopped so the test
@@ -28,6 +35,12 @@ struct MainWindowFixture {
         window->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
         loaded = window->Form_Load();
         return *window;
+    }
+
+    // Shows the loaded window and waits until it is on the screen.
+    bool shown() const {
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
     }
 
     // Moves the clock and runs one tick, as the timer would.

@@ -9,22 +9,25 @@ namespace {
 
 const QDate kMonday(2026, 12, 7);
 
+// Each alarm: name, AlarmTimeGMT, When, Sound.
 MemorySettingsStore::Contents storeWith(const QString& localIndex, const QString& half,
-                                        QList<QStringList> setups) {
-    // Each setup: name, AlarmTimeGMT, When, Sound.
-    MemorySettingsStore::Contents c;
-    c["Settings"]["LocalIndex"] = localIndex;
-    c["Settings"]["chk05Local"] = half;
-    c["Settings"]["nbSetup"] = QString::number(setups.size());
-    for (int i = 0; i < setups.size(); ++i) {
-        const QStringList& s = setups[i];
-        c["Settings"][QStringLiteral("Setup%1").arg(i)] = s[0];
-        c[s[0]]["AlarmTimeGMT"] = s[1];
-        c[s[0]]["When"] = s[2];
-        c[s[0]]["Sound"] = s[3];
-        c[s[0]]["OtherIndex"] = "2";
+                                        const QList<QStringList>& alarms) {
+    MemorySettingsStore::Contents c{{"Settings",
+                                     {{"LocalIndex", localIndex},
+                                      {"chk05Local", half},
+                                      {"nbSetup", QString::number(alarms.size())}}}};
+    for (int i = 0; i < alarms.size(); ++i) {
+        const QStringList& a = alarms[i];
+        c["Settings"][QStringLiteral("Setup%1").arg(i)] = a[0];
+        c[a[0]] = {{"AlarmTimeGMT", a[1]}, {"When", a[2]}, {"Sound", a[3]}, {"OtherIndex", "2"}};
     }
     return c;
+}
+
+// A time on Monday, or on Tuesday with a leading "+".
+QDateTime monday(QString time) {
+    const bool next = time.startsWith(u'+');
+    return QDateTime(kMonday.addDays(next), QTime::fromString(time.mid(next), Qt::ISODateWithMs));
 }
 
 QString notice(const MainWindowFixture& f) {
@@ -61,8 +64,7 @@ private slots:
         QCOMPARE(f.sound.played().size(), 1);
     }
 
-    // Daylight saving and everything of the Other zone change what the Other clock shows, never
-    // the minute an alarm rings in.
+    // Nothing of the Other zone, nor daylight saving, moves the minute an alarm rings in.
     void otherOptionsNeverMoveAnAlarm() {
         for (int variant = 0; variant < 4; ++variant) {
             MainWindowFixture f(storeWith("16", "0", {{"EST", "12:30:00", "1", "e.wav"}}),
@@ -79,80 +81,54 @@ private slots:
         }
     }
 
-    void twoAlarmsInOneMinuteFirstEntryFirst() {
-        MainWindowFixture f(storeWith("11", "0",
-                                      {{"First", "06:45:00", "3", "1.wav"},
-                                       {"Off", "06:45:00", "0", "off.wav"},
-                                       {"Once", "2026-12-07 06:45:00", " 4", "2.wav"},
-                                       {"Second", "06:45:00", "1", "3.wav"}}),
-                            QDateTime(kMonday, QTime(6, 44, 59)));
+    // Each row: the alarms (name, AlarmTimeGMT, When, Sound); the clock at load, then each
+    // tick ("+": the next day); what was played; what the notice and the Local time show.
+    void ringsOnceInEachDueMinute_data() {
+        QTest::addColumn<QList<QStringList>>("alarms");
+        QTest::addColumn<QStringList>("ticks");
+        QTest::addColumn<QStringList>("played");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char* name, QList<QStringList> alarms, QStringList ticks,
+                            QStringList played, QString notice, QString shown) {
+            QTest::newRow(name) << alarms << ticks << played << notice << shown;
+        };
+        const QList<QStringList> nine{{"A", "09:00:00", "1", "a.wav"}};
+        row("every due alarm, first entry first",
+            {{"First", "06:45:00", "3", "1.wav"},
+             {"Off", "06:45:00", "0", "off.wav"},
+             {"Once", "2026-12-07 06:45:00", " 4", "2.wav"},
+             {"Second", "06:45:00", "1", "3.wav"}},
+            {"06:44:59", "06:45:00.003"}, {"1.wav", "2.wav", "3.wav"}, "First\nOnce\nSecond",
+            "06:45:00 AM");
+        row("a later minute replaces the notice",
+            {{"A", "09:00:00", "1", "a.wav"}, {"B", "09:01:00", "1", "b.wav"}},
+            {"08:59:59", "09:00:00", "09:01:00"}, {"a.wav", "b.wav"}, "B", "09:01:00 AM");
+        // A tick late in the second before the minute shows that second, not the next.
+        row("a late tick never rings early", nine, {"08:59:58", "08:59:59.950"}, {}, "",
+            "08:59:59 AM");
+        row("the tick after it rings", nine, {"08:59:58", "08:59:59.950", "09:00:00.002"},
+            {"a.wav"}, "A", "09:00:00 AM");
+        row("midnight GMT beside an unreadable time",
+            {{"Midnight", "00:00:00", "1", "m.wav"}, {"Broken", "soon", "1", "b.wav"}},
+            {"23:59:59", "+00:00:00"}, {"m.wav"}, "Midnight", "12:00:00 AM");
+    }
+    void ringsOnceInEachDueMinute() {
+        QFETCH(QList<QStringList>, alarms);
+        QFETCH(QStringList, ticks);
+        QFETCH(QStringList, played);
+        QFETCH(QString, notice);
+        QFETCH(QString, shown);
+        MainWindowFixture f(storeWith("11", "0", alarms), monday(ticks.takeFirst()));
         f.load();
-        f.tickAt(QDateTime(kMonday, QTime(6, 45, 0, 3)));
-        QCOMPARE(f.sound.played(), (QStringList{"1.wav", "2.wav", "3.wav"}));
-        QCOMPARE(notice(f), QStringLiteral("First\nOnce\nSecond"));
+        for (const QString& t : ticks)
+            f.tickAt(monday(t));
+        QCOMPARE(f.sound.played(), played);
+        QCOMPARE(::notice(f), notice);
+        QCOMPARE(f.label("Label1"), shown);
     }
 
-    void aLaterMinuteReplacesTheNotice() {
-        MainWindowFixture f(
-            storeWith("11", "0", {{"A", "09:00:00", "1", ""}, {"B", "09:01:00", "1", ""}}),
-            QDateTime(kMonday, QTime(8, 59, 59)));
-        f.load();
-        f.tickAt(QDateTime(kMonday, QTime(9, 0)));
-        QCOMPARE(notice(f), QStringLiteral("A"));
-        f.tickAt(QDateTime(kMonday, QTime(9, 1)));
-        QCOMPARE(notice(f), QStringLiteral("B"));
-    }
-
-    // A late tick still tests its minute; a second tick in the minute does not ring again.
-    void firstTickOfAMinuteRunsTheTest() {
-        MainWindowFixture f(storeWith("11", "0", {{"Late", "10:00:00", "1", "l.wav"}}),
-                            QDateTime(kMonday, QTime(9, 59, 58)));
-        f.load();
-        f.tickAt(QDateTime(kMonday, QTime(9, 59, 59, 10)));
-        f.tickAt(QDateTime(kMonday, QTime(10, 0, 1, 400))); // second 0 skipped
-        f.tickAt(QDateTime(kMonday, QTime(10, 0, 2, 10)));
-        QCOMPARE(f.sound.played(), QStringList{"l.wav"});
-    }
-
-    // A tick that arrives late in the second before the minute shows that second, not the next.
-    void aLateTickNeverRingsEarly() {
-        MainWindowFixture f(storeWith("11", "0", {{"A", "09:00:00", "1", "a.wav"}}),
-                            QDateTime(kMonday, QTime(8, 59, 58)));
-        f.load();
-        f.tickAt(QDateTime(kMonday, QTime(8, 59, 59, 950)));
-        QCOMPARE(f.label("Label1"), QStringLiteral("08:59:59 AM"));
-        QVERIFY(f.sound.played().isEmpty());
-        f.tickAt(QDateTime(kMonday, QTime(9, 0, 0, 2)));
-        QCOMPARE(f.label("Label1"), QStringLiteral("09:00:00 AM"));
-        QCOMPARE(f.sound.played(), QStringList{"a.wav"});
-    }
-
-    void midnightGmtAndUnreadableTimes() {
-        MainWindowFixture f(
-            storeWith("11", "0",
-                      {{"Midnight", "00:00:00", "1", "m.wav"}, {"Broken", "soon", "1", "b.wav"}}),
-            QDateTime(kMonday, QTime(23, 59, 59)));
-        f.load();
-        f.tickAt(QDateTime(kMonday.addDays(1), QTime(0, 0)));
-        QCOMPARE(f.sound.played(), QStringList{"m.wav"});
-    }
-
-    void clockSetBackDoesNotRingTwice() {
-        MainWindowFixture f(storeWith("11", "0", {{"A", "09:00:00", "1", "a.wav"}}),
-                            QDateTime(kMonday, QTime(8, 59, 59)));
-        f.load();
-        f.tickAt(QDateTime(kMonday, QTime(9, 0, 0)));
-        f.tickAt(QDateTime(kMonday, QTime(9, 0, 1)));
-        f.tickAt(QDateTime(kMonday, QTime(8, 59, 58))); // stepped back across the minute
-        f.tickAt(QDateTime(kMonday, QTime(8, 59, 59)));
-        f.tickAt(QDateTime(kMonday, QTime(9, 0, 0)));
-        QCOMPARE(f.sound.played().size(), 1);
-        f.tickAt(QDateTime(kMonday.addDays(1), QTime(9, 0, 0))); // and the next day it rings
-        QCOMPARE(f.sound.played().size(), 2);
-    }
-
-    // With a modal window of the program open, the notice shows at once; it takes input once
-    // the modal window has closed.
+    // With a modal window of the program open, the notice still shows at once.
     void ringsWhileAModalWindowIsOpen() {
         MainWindowFixture f(storeWith("11", "0", {{"Standup", "09:30:00", "3", "s.wav"}}),
                             QDateTime(kMonday, QTime(9, 29, 59)));
@@ -169,12 +145,6 @@ private slots:
         QVERIFY(shownWhileModal);
         QCOMPARE(notice(f), QStringLiteral("Standup"));
         QCOMPARE(f.sound.played(), QStringList{"s.wav"});
-    }
-
-    void countBeyond16BitsIsReported() {
-        MainWindowFixture f({{"Settings", {{"nbSetup", "40000"}}}});
-        f.load();
-        QCOMPARE(f.messages.texts(), QStringList{QStringLiteral("Overflow in ReadAlarms()")});
     }
 };
 

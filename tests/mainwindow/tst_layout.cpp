@@ -1,9 +1,9 @@
 #include "Fixture.h"
-#include "Twips.h"
 #include "WindowLayout.h"
 
 #include <QGroupBox>
 #include <QTest>
+#include <QWindow>
 
 using layout::Control;
 using layout::LayoutModel;
@@ -13,6 +13,9 @@ Q_DECLARE_METATYPE(layout::Size)
 
 namespace {
 
+constexpr Control kZonesAndDates[] = {Control::LstTimeZoneLocal, Control::LstTimeZoneOther,
+                                      Control::Label3, Control::Label4};
+
 LayoutModel withTimes(bool local24, bool other24) {
     LayoutModel model = layout::initialModel();
     model.chk24hLocal = local24;
@@ -20,10 +23,13 @@ LayoutModel withTimes(bool local24, bool other24) {
     return model;
 }
 
+LayoutModel applied(Size size) {
+    return layout::apply(layout::initialModel(), size);
+}
+
 // The window's client size in pixels for an outer size in twips, on a frame of `frame` pixels.
 QSize client(int widthTwips, int heightTwips, const QMargins& frame = {}) {
-    return layout::clientSizeFor(static_cast<float>(widthTwips), static_cast<float>(heightTwips),
-                                 frame);
+    return layout::clientSizeFor(float(widthTwips), float(heightTwips), frame);
 }
 
 } // namespace
@@ -32,110 +38,79 @@ class TestLayout : public QObject {
     Q_OBJECT
 
 private slots:
-    // ---- the tables as data --------------------------------------------------------------
-
-    void sizesOfTheSizeTable_data() {
+    // Widths: window, window height, frames, times; narrow needs both clocks in 24-hour time.
+    // Heights: frame height, Other frame top; time left, top, height and points.
+    void eachSize_data() {
         QTest::addColumn<Size>("size");
-        QTest::addColumn<bool>("local24");
-        QTest::addColumn<bool>("other24");
-        QTest::addColumn<int>("windowWidth");
-        QTest::addColumn<int>("windowHeight");
-        QTest::addColumn<int>("frameWidth");
-        QTest::addColumn<int>("timeWidth");
-
-        // Narrow needs both clocks in 24-hour time; one alone is not enough.
-        QTest::newRow("normal narrow")
-            << Size::Normal << true << true << 5115 << 2700 << 4995 << 2295;
-        QTest::newRow("normal wide")
-            << Size::Normal << false << false << 6075 << 2700 << 5955 << 3255;
-        QTest::newRow("normal one 24 h")
-            << Size::Normal << true << false << 6075 << 2700 << 5955 << 3255;
-        QTest::newRow("Small narrow")
-            << Size::Small << true << true << 3000 << 1580 << 2895 << 1215;
-        QTest::newRow("Small wide")
-            << Size::Small << false << false << 3475 << 1580 << 3355 << 1695;
-        QTest::newRow("Small other 24 h")
-            << Size::Small << false << true << 3475 << 1580 << 3355 << 1695;
-        QTest::newRow("Mini narrow") << Size::Mini << true << true << 1440 << 1440 << 1340 << 1215;
-        QTest::newRow("Mini wide") << Size::Mini << false << false << 1920 << 1440 << 1820 << 1695;
-        QTest::newRow("Mini local 24 h")
-            << Size::Mini << true << false << 1920 << 1440 << 1820 << 1695;
+        QTest::addColumn<QList<float>>("narrow");
+        QTest::addColumn<QList<float>>("wide");
+        QTest::addColumn<QList<float>>("heights");
+        QTest::newRow("normal") << Size::Normal << QList<float>{5115, 2700, 4995, 2295}
+                                << QList<float>{6075, 2700, 5955, 3255}
+                                << QList<float>{1095, 1200, 2580, 480, 495, 24};
+        QTest::newRow("Small") << Size::Small << QList<float>{3000, 1580, 2895, 1215}
+                               << QList<float>{3475, 1580, 3355, 1695}
+                               << QList<float>{580, 600, 1560, 240, 255, 12};
+        QTest::newRow("Mini") << Size::Mini << QList<float>{1440, 1440, 1340, 1215}
+                              << QList<float>{1920, 1440, 1820, 1695}
+                              << QList<float>{500, 540, 80, 200, 255, 12};
     }
-    void sizesOfTheSizeTable() {
+    void eachSize() {
         QFETCH(Size, size);
-        QFETCH(bool, local24);
-        QFETCH(bool, other24);
-        QFETCH(int, windowWidth);
-        QFETCH(int, windowHeight);
-        QFETCH(int, frameWidth);
-        QFETCH(int, timeWidth);
+        QFETCH(QList<float>, narrow);
+        QFETCH(QList<float>, wide);
+        QFETCH(QList<float>, heights);
+        for (const auto& [local24, other24] :
+             {std::pair{true, true}, {true, false}, {false, true}, {false, false}}) {
+            const LayoutModel m = layout::apply(withTimes(local24, other24), size);
+            const QList<float> widths{m[Control::Window].width, m[Control::Window].height,
+                                      m[Control::FrameLocal].width, m[Control::Label1].width};
+            QCOMPARE(widths, local24 && other24 ? narrow : wide);
+            QCOMPARE(m[Control::FrameOther].width, m[Control::FrameLocal].width);
+            QCOMPARE(m[Control::Label2].width, m[Control::Label1].width);
+        }
 
-        const LayoutModel m = layout::apply(withTimes(local24, other24), size);
-        QCOMPARE(m[Control::Window].width, float(windowWidth));
-        QCOMPARE(m[Control::Window].height, float(windowHeight));
-        QCOMPARE(m[Control::FrameLocal].width, float(frameWidth));
-        QCOMPARE(m[Control::FrameOther].width, float(frameWidth));
-        QCOMPARE(m[Control::Label1].width, float(timeWidth));
-        QCOMPARE(m[Control::Label2].width, float(timeWidth));
-    }
-
-    void framesAndTimesOfEachSize_data() {
-        QTest::addColumn<Size>("size");
-        QTest::addColumn<int>("frameHeight");
-        QTest::addColumn<int>("otherTop");
-        QTest::addColumn<int>("timeLeft");
-        QTest::addColumn<int>("timeTop");
-        QTest::addColumn<int>("timeHeight");
-        QTest::addColumn<float>("timePoints");
-        QTest::newRow("normal") << Size::Normal << 1095 << 1200 << 2580 << 480 << 495 << 24.f;
-        QTest::newRow("Small") << Size::Small << 580 << 600 << 1560 << 240 << 255 << 12.f;
-        QTest::newRow("Mini") << Size::Mini << 500 << 540 << 80 << 200 << 255 << 12.f;
-    }
-    void framesAndTimesOfEachSize() {
-        QFETCH(Size, size);
-        QFETCH(int, frameHeight);
-        QFETCH(int, otherTop);
-        QFETCH(int, timeLeft);
-        QFETCH(int, timeTop);
-        QFETCH(int, timeHeight);
-        QFETCH(float, timePoints);
-
-        const LayoutModel m = layout::apply(layout::initialModel(), size);
-        QCOMPARE(m[Control::FrameLocal].height, float(frameHeight));
-        QCOMPARE(m[Control::FrameOther].height, float(frameHeight));
+        const LayoutModel m = applied(size);
         QCOMPARE(m[Control::FrameLocal].top, 0.f);
-        QCOMPARE(m[Control::FrameOther].top, float(otherTop));
         for (const Control time : {Control::Label1, Control::Label2}) {
-            QCOMPARE(m[time].left, float(timeLeft));
-            QCOMPARE(m[time].top, float(timeTop));
-            QCOMPARE(m[time].height, float(timeHeight));
-            QCOMPARE(m[time].fontSize, timePoints);
+            const QList<float> actual{m[Control::FrameLocal].height,
+                                      m[Control::FrameOther].top,
+                                      m[time].left,
+                                      m[time].top,
+                                      m[time].height,
+                                      m[time].fontSize};
+            QCOMPARE(actual, heights);
             // Only the normal table sets the weight, to bold; the face is never set.
             QVERIFY(m[time].fontBold);
             QCOMPARE(m[time].fontName, QStringLiteral("Courier New"));
         }
+        QCOMPARE(m[Control::FrameOther].height, m[Control::FrameLocal].height);
+
+        // Switching the times changes only widths, and switching back restores everything.
+        LayoutModel input = layout::apply(withTimes(false, false), size);
+        const LayoutModel wideModel = input;
+        input.chk24hLocal = input.chk24hOther = true;
+        const LayoutModel narrowModel = layout::apply(input, size);
+        input = narrowModel;
+        input.chk24hLocal = input.chk24hOther = false;
+        QCOMPARE(layout::apply(input, size), wideModel);
+        for (std::size_t i = 0; i < layout::kControlCount; ++i) {
+            QCOMPARE(narrowModel.controls[i].height, wideModel.controls[i].height);
+            QCOMPARE(narrowModel.controls[i].top, wideModel.controls[i].top);
+        }
     }
 
     void whatEachSizeShows() {
-        const LayoutModel normal = layout::apply(layout::initialModel(), Size::Normal);
-        const LayoutModel small = layout::apply(layout::initialModel(), Size::Small);
-        const LayoutModel mini = layout::apply(layout::initialModel(), Size::Mini);
-        const auto visible = [](const LayoutModel& m, Control c) { return m[c].visible; };
-        for (const Control c : {Control::LstTimeZoneLocal, Control::LstTimeZoneOther,
-                                Control::Label3, Control::Label4})
-            QVERIFY(visible(normal, c));
-        QVERIFY(visible(small, Control::LstTimeZoneLocal));
-        QVERIFY(visible(small, Control::LstTimeZoneOther));
-        QVERIFY(!visible(small, Control::Label3));
-        QVERIFY(!visible(small, Control::Label4));
-        for (const Control c : {Control::LstTimeZoneLocal, Control::LstTimeZoneOther,
-                                Control::Label3, Control::Label4})
-            QVERIFY(!visible(mini, c));
-
-        // The option boxes (Top 720) lie below the frames of the small sizes.
-        QVERIFY(small[Control::FrameLocal].height < 720);
-        QVERIFY(mini[Control::FrameLocal].height < 720);
-
+        const LayoutModel normal = applied(Size::Normal);
+        const LayoutModel small = applied(Size::Small);
+        const LayoutModel mini = applied(Size::Mini);
+        // Small keeps the zone lists; Mini shows the times alone.
+        for (const Control c : kZonesAndDates) {
+            QVERIFY(normal[c].visible);
+            QCOMPARE(small[c].visible,
+                     c == Control::LstTimeZoneLocal || c == Control::LstTimeZoneOther);
+            QVERIFY(!mini[c].visible);
+        }
         QCOMPARE(mini[Control::FrameLocal].fontName, QStringLiteral("MS Serif"));
         QCOMPARE(mini[Control::FrameOther].fontSize, 7.f);
         QCOMPARE(small[Control::LstTimeZoneLocal].fontSize, 8.f);
@@ -147,111 +122,33 @@ private slots:
         QCOMPARE(normal[Control::Label4].left, 2700.f);
     }
 
-    void switchingTheTimesChangesOnlyWidths_data() {
-        QTest::addColumn<Size>("size");
-        QTest::newRow("normal") << Size::Normal;
-        QTest::newRow("Small") << Size::Small;
-        QTest::newRow("Mini") << Size::Mini;
-    }
-    void switchingTheTimesChangesOnlyWidths() {
-        QFETCH(Size, size);
-        const LayoutModel wide = layout::apply(withTimes(false, false), size);
-        LayoutModel input = wide;
-        input.chk24hLocal = input.chk24hOther = true;
-        const LayoutModel narrow = layout::apply(input, size);
-        input = narrow;
-        input.chk24hLocal = input.chk24hOther = false;
-        const LayoutModel wideAgain = layout::apply(input, size);
-
-        QCOMPARE(wideAgain, wide);
-        for (std::size_t i = 0; i < layout::kControlCount; ++i) {
-            QCOMPARE(narrow.controls[i].height, wide.controls[i].height);
-            QCOMPARE(narrow.controls[i].top, wide.controls[i].top);
-        }
-        QVERIFY(narrow[Control::Window].width < wide[Control::Window].width);
-    }
-
-    void miniToNormalLeavesNothingOfMini() {
+    // A size leaves nothing of the size before it.
+    void sizesSwitchBackCleanly() {
         LayoutModel start = withTimes(true, false);
         start.otherSelection = QStringLiteral("GMT+1 (Paris)");
         const LayoutModel normal = layout::apply(start, Size::Normal);
         const LayoutModel mini = layout::apply(normal, Size::Mini);
         QCOMPARE(mini[Control::FrameOther].caption, QStringLiteral("GMT+1 (Paris)"));
         QVERIFY(mini != normal);
-
-        const LayoutModel back = layout::apply(mini, Size::Normal);
-        QCOMPARE(back, normal);
-        QCOMPARE(back[Control::FrameLocal].caption, QStringLiteral("Local"));
-        QCOMPARE(back[Control::FrameOther].caption, QStringLiteral("Other"));
+        QCOMPARE(layout::apply(mini, Size::Normal), normal);
+        QCOMPARE(normal[Control::FrameLocal].caption, QStringLiteral("Local"));
+        QCOMPARE(normal[Control::FrameOther].caption, QStringLiteral("Other"));
         for (const Control frame : {Control::FrameLocal, Control::FrameOther}) {
-            QCOMPARE(back[frame].fontName, QStringLiteral("MS Sans Serif"));
-            QCOMPARE(back[frame].fontSize, 8.f);
+            QCOMPARE(normal[frame].fontName, QStringLiteral("MS Sans Serif"));
+            QCOMPARE(normal[frame].fontSize, 8.f);
         }
-        for (const Control shown : {Control::LstTimeZoneLocal, Control::LstTimeZoneOther,
-                                    Control::Label3, Control::Label4})
-            QVERIFY(back[shown].visible);
-        for (const Control time : {Control::Label1, Control::Label2}) {
-            QCOMPARE(back[time].fontSize, 24.f);
-            QVERIFY(back[time].fontBold);
-        }
-        QCOMPARE(back[Control::Window].width, 6075.f);
-        QCOMPARE(back[Control::Window].height, 2700.f);
-    }
-
-    void smallToNormalLeavesNothingOfSmall() {
-        const LayoutModel normal = layout::apply(withTimes(true, true), Size::Normal);
         QCOMPARE(layout::apply(layout::apply(normal, Size::Small), Size::Normal), normal);
-    }
 
-    void miniToSmallAndBack() {
         const LayoutModel small = layout::apply(withTimes(false, false), Size::Small);
-        const LayoutModel mini = layout::apply(small, Size::Mini);
-        QCOMPARE(mini[Control::Window].width, 1920.f);
+        const LayoutModel smallMini = layout::apply(small, Size::Mini);
+        QCOMPARE(smallMini[Control::Window].width, 1920.f);
         // Mini never writes the Local caption; Small writes both back.
-        QCOMPARE(mini[Control::FrameLocal].caption, QStringLiteral("Local"));
-        QCOMPARE(layout::apply(mini, Size::Small), small);
-    }
+        QCOMPARE(smallMini[Control::FrameLocal].caption, QStringLiteral("Local"));
+        QCOMPARE(layout::apply(smallMini, Size::Small), small);
 
-    void miniWithoutOtherSelectionHasAnEmptyCaption() {
-        const LayoutModel mini = layout::apply(layout::initialModel(), Size::Mini);
-        QCOMPARE(mini[Control::FrameOther].caption, QString());
-        QCOMPARE(mini[Control::FrameLocal].caption, QStringLiteral("Local"));
-    }
-
-    void bothMarksGiveTheSmallSize() {
-        QCOMPARE(layout::sizeFor(true, true), Size::Small);
-        QCOMPARE(layout::sizeFor(true, false), Size::Small);
-        QCOMPARE(layout::sizeFor(false, true), Size::Mini);
-        QCOMPARE(layout::sizeFor(false, false), Size::Normal);
-    }
-
-    void rowsComeInTheirOrder() {
-        for (const Size size : {Size::Normal, Size::Small, Size::Mini}) {
-            int row = 1;
-            for (const layout::Step& step : layout::table(size)) {
-                QVERIFY2(step.row == row || step.row == row + 1, "rows skip or go back");
-                row = step.row;
-            }
-        }
-        QCOMPARE(layout::table(Size::Normal).back().row, 19);
-        QCOMPARE(layout::table(Size::Small).back().row, 12);
-        QCOMPARE(layout::table(Size::Mini).back().row, 16);
-    }
-
-    void untouchedPropertiesKeepTheirValues() {
-        LayoutModel start = layout::initialModel();
-        start[Control::LstTimeZoneLocal].left = 200; // as if moved by hand
-        start[Control::Label3].top = 210;
-        for (const Size size : {Size::Normal, Size::Small, Size::Mini}) {
-            const LayoutModel m = layout::apply(start, size);
-            QCOMPARE(m[Control::LstTimeZoneLocal].left, 200.f);
-            QCOMPARE(m[Control::LstTimeZoneLocal].top, 240.f);
-            QCOMPARE(m[Control::Label3].top, 210.f);
-            QCOMPARE(m[Control::Label3].fontName, QString());
-        }
-        // Positions built on the zone list's Left follow it.
-        QCOMPARE(layout::apply(start, Size::Normal)[Control::Label1].left, 2700.f);
-        QCOMPARE(layout::apply(start, Size::Mini)[Control::Label1].left, 200.f);
+        // Without a selected Other zone the Mini frame has no caption.
+        QCOMPARE(applied(Size::Mini)[Control::FrameOther].caption, QString());
+        QCOMPARE(applied(Size::Mini)[Control::FrameLocal].caption, QStringLiteral("Local"));
     }
 
     void sumsAreSinglePrecision() {
@@ -262,16 +159,7 @@ private slots:
         QCOMPARE(m[Control::FrameLocal].width, 3255.f + (2400.f + 0.1f + 100.f) + 120.f);
     }
 
-    // ---- twips and pixels ----------------------------------------------------------------
-
-    void twipsForPrefersAnExactCandidate() {
-        QCOMPARE(layout::twipsFor(5, {std::nullopt, 80.f}), 80.f);
-        QCOMPARE(layout::twipsFor(5, {75.f, 80.f}), 75.f);
-        QCOMPARE(layout::twipsFor(6, {75.f, 80.f}), 90.f); // neither: the pixels themselves
-        QCOMPARE(layout::twipsFor(172, {2580.f}), 2580.f);
-    }
-
-    void outerSizeMapsThroughTheFrame() {
+    void theOuterSizeMapsThroughTheFrame() {
         QCOMPARE(client(5115, 2700), QSize(341, 180));
         QCOMPARE(client(6075, 2700, QMargins(1, 24, 1, 1)), QSize(403, 155));
         QCOMPARE(client(3000, 1580, QMargins(4, 20, 4, 4)), QSize(192, 81));
@@ -294,14 +182,20 @@ private slots:
         QVERIFY(f.list("lstTimeZoneOther")->font().bold());
     }
 
-    void theWindowPassKeepsTwipsExact() {
+    void theWindowPassKeepsTwipsExactAndTheDateFont() {
         // 80 twips show as 5 pixels; a second pass must still build on 80, not on 75.
         MainWindowFixture f;
         frmMain& w = f.load();
+        const QFont dateFont = f.child<QLabel>("Label4")->font();
         w.WindowResize();
         w.WindowResize();
         QCOMPARE(f.child<QLabel>("Label1")->x(), twips::toPixels(2580));
         QCOMPARE(w.size(), QSize(405, 180)); // 6075 x 2700
+        // The date labels keep their own font through Mini and back.
+        f.item("mnMini")->trigger();
+        f.item("mnMini")->trigger();
+        QCOMPARE(f.child<QLabel>("Label4")->font(), dateFont);
+        QVERIFY(f.child<QLabel>("Label4")->isVisibleTo(&w));
     }
 
     void bothStoredMarksLoadTheSmallLayout() {
@@ -309,7 +203,7 @@ private slots:
         frmMain& w = f.load();
         QVERIFY(f.item("mnSmall")->isChecked());
         QVERIFY(f.item("mnMini")->isChecked());
-        QCOMPARE(w.size(), QSize(twips::toPixels(3475), twips::toPixels(1580)));
+        QCOMPARE(w.size(), twipsSize(3475, 1580));
         QVERIFY(f.list("lstTimeZoneLocal")->isVisibleTo(&w));
         QVERIFY(!f.child<QLabel>("Label3")->isVisibleTo(&w));
         QCOMPARE(f.child<QGroupBox>("FrameOther")->title(), QStringLiteral("Other"));
@@ -320,30 +214,24 @@ private slots:
         MainWindowFixture f({{"Settings", {{"Mini", "True"}, {"currSetup", "Paris"}}},
                              {"Paris", {{"OtherIndex", "10"}}}});
         frmMain& w = f.load();
-        QCOMPARE(f.child<QGroupBox>("FrameOther")->title(),
-                 f.list("lstTimeZoneOther")->item(10)->text());
-        QCOMPARE(f.child<QGroupBox>("FrameOther")->font().family(), QStringLiteral("MS Serif"));
+        const QGroupBox* other = f.child<QGroupBox>("FrameOther");
+        QCOMPARE(other->title(), f.list("lstTimeZoneOther")->item(10)->text());
+        QCOMPARE(other->font().family(), QStringLiteral("MS Serif"));
         QCOMPARE(f.child<QGroupBox>("FrameLocal")->title(), QStringLiteral("Local"));
         QVERIFY(!f.list("lstTimeZoneOther")->isVisibleTo(&w));
-        QCOMPARE(w.size(), QSize(twips::toPixels(1920), twips::toPixels(1440)));
+        QCOMPARE(w.size(), twipsSize(1920, 1440));
         QCOMPARE(f.child<QLabel>("Label2")->geometry(), QRect(5, 13, 113, 17));
     }
 
-    void theDateLabelsKeepTheirOwnFont() {
+    // A shown window's outer size counts the frame; a minimised one is not sized.
+    void shownWindowsAndTheFrame() {
         MainWindowFixture f;
         frmMain& w = f.load();
-        const QFont before = f.child<QLabel>("Label4")->font();
-        f.item("mnMini")->trigger();
-        f.item("mnMini")->trigger();
-        QCOMPARE(f.child<QLabel>("Label4")->font(), before);
-        QVERIFY(f.child<QLabel>("Label4")->isVisibleTo(&w));
-    }
+        QVERIFY(f.shown());
+        const QMargins frame = w.windowHandle()->frameMargins();
+        QTRY_COMPARE(w.size(), client(6075, 2700, frame));
+        QCOMPARE(w.frameGeometry().size(), QSize(405, 180));
 
-    void aMinimisedWindowIsNotSized() {
-        MainWindowFixture f;
-        frmMain& w = f.load();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QSize normal = w.size();
         w.showMinimized();
         QTRY_VERIFY(w.isMinimized());
@@ -351,18 +239,7 @@ private slots:
         QCOMPARE(w.size(), normal);
         w.showNormal();
         QTRY_VERIFY(!w.isMinimized());
-        const QMargins frame = w.windowHandle()->frameMargins();
-        QCOMPARE(w.size(), client(3475, 1580, frame));
-    }
-
-    void theOuterSizeCountsTheFrame() {
-        MainWindowFixture f;
-        frmMain& w = f.load();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QMargins frame = w.windowHandle()->frameMargins();
-        QTRY_COMPARE(w.size(), client(6075, 2700, frame));
-        QCOMPARE(w.frameGeometry().size(), QSize(405, 180));
+        QCOMPARE(w.size(), client(3475, 1580, w.windowHandle()->frameMargins()));
     }
 };
 

@@ -15,6 +15,14 @@ MruList listOf(const QStringList& names) {
     return list;
 }
 
+// A store section from "key=value" lines.
+QMap<QString, QString> section(const QStringList& lines) {
+    QMap<QString, QString> keys;
+    for (const QString& line : lines)
+        keys.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
+    return keys;
+}
+
 QStringList captions(const MruList& list) {
     QStringList out;
     for (int n = 1; n <= MruList::kSize; ++n)
@@ -41,6 +49,7 @@ private slots:
             << QStringList{"A", "B", "C", "E", "F"} << "D" << QStringList{"D", "A", "B", "C", "E"};
         QTest::newRow("Default is never listed") << abc << "Default" << abc;
         QTest::newRow("empty name") << abc << "" << abc;
+        QTest::newRow("only Default: nothing shown") << QStringList() << "Default" << QStringList();
         QTest::newRow("lower-case default is a name")
             << abc << "default" << QStringList{"default", "A", "B", "C"};
     }
@@ -51,28 +60,17 @@ private slots:
         MruList list = listOf(before);
         list.DoMRU(name);
         QCOMPARE(captions(list), after);
-    }
-
-    void emptyListShowsNothing() {
-        MruList list;
-        list.DoMRU(QStringLiteral("Default"));
-        list.DoMRU(QString());
-        QVERIFY(!list.separatorVisible());
+        QCOMPARE(list.separatorVisible(), !after.isEmpty());
         for (int n = 1; n <= MruList::kSize; ++n)
-            QVERIFY(!list.entry(n).visible);
+            QCOMPARE(list.entry(n).visible, n <= after.size());
     }
 
     void restoreKeepsPositionsAndStoreStopsAtAGap() {
-        MemorySettingsStore store;
-        store.write("Settings", "MRU1", "A");
-        store.write("Settings", "MRU3", "C");
-        store.write("Settings", "MRU4", "Default");
+        MemorySettingsStore store({{"Settings", section({"MRU1=A", "MRU3=C", "MRU4=Default"})}});
         MruList list;
         list.restore(store);
-        QVERIFY(list.entry(1).visible);
-        QVERIFY(!list.entry(2).visible);
-        QVERIFY(list.entry(3).visible);
-        QVERIFY(!list.entry(4).visible);
+        for (int n = 1; n <= 4; ++n)
+            QCOMPARE(list.entry(n).visible, n == 1 || n == 3);
         QVERIFY(list.separatorVisible());
 
         list.store(store);
@@ -124,21 +122,13 @@ private slots:
     }
 
     void readAlarms() {
-        MemorySettingsStore store;
-        store.write("Settings", "nbSetup", "4");
-        store.write("Settings", "Setup0", "Tokyo");
-        store.write("Settings", "Setup1", "Default");
-        store.write("Settings", "Setup2", "");
-        store.write("Settings", "Setup3", "Paris");
-        store.write("Settings", "Setup4", "Beyond the count");
-        store.write("Tokyo", "AlarmTimeGMT", "2026-12-24 06:00:00");
-        store.write("Tokyo", "When", " 4");
-        store.write("Tokyo", "Sound", "/tmp/a.wav");
-        store.write("Default", "AlarmTimeGMT", "07:00:00");
-        store.write("Default", "When", "1");
-        store.write("Paris", "AlarmTimeGMT", "not a time");
-        store.write("Paris", "Sound", "/tmp/p.wav");
-
+        MemorySettingsStore store(
+            {{"Settings", section({"nbSetup=4", "Setup0=Tokyo", "Setup1=Default",
+                                   "Setup2=", "Setup3=Paris", "Setup4=Beyond the count"})},
+             {"Tokyo",
+              section({"AlarmTimeGMT=2026-12-24 06:00:00", "When= 4", "Sound=/tmp/a.wav"})},
+             {"Default", section({"AlarmTimeGMT=07:00:00", "When=1"})},
+             {"Paris", section({"AlarmTimeGMT=not a time", "Sound=/tmp/p.wav"})}});
         AlarmTable table;
         ReadAlarms(store, table);
         QCOMPARE(table.size(), std::size_t(4));
@@ -153,20 +143,13 @@ private slots:
         QVERIFY(!table[3].timeGMT.has_value());       // unreadable: never rings
         QCOMPARE(table[3].whenMask, std::int16_t(0)); // no "When": no mask, no sound
         QVERIFY(table[3].sound.isEmpty());
-    }
 
-    void readAlarmsCountBeyond16Bits() {
-        MemorySettingsStore store;
-        store.write("Settings", "nbSetup", "70000");
-        AlarmTable table{AlarmEntry{}};
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, ReadAlarms(store, table));
+        ReadAlarms(MemorySettingsStore(), table); // no setups
         QVERIFY(table.empty());
-    }
-
-    void readAlarmsWithoutSetups() {
-        MemorySettingsStore store;
-        AlarmTable table;
-        ReadAlarms(store, table);
+        table.emplace_back();
+        QVERIFY_THROWS_EXCEPTION(
+            RuntimeError,
+            ReadAlarms(MemorySettingsStore({{"Settings", {{"nbSetup", "70000"}}}}), table));
         QVERIFY(table.empty());
     }
 };
