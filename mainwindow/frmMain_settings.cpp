@@ -46,7 +46,6 @@ bool frmMain::Form_Load() {
         const double width = Val(store.read(keys::kSettings, keys::kWidth));
         move(twips::toPixels(left), twips::toPixels(top));
         resize(std::max(1, twips::toPixels(width)), height());
-        move(reachablePosition(QRect(pos(), size()), availableScreenAreas()));
 
         mnSmall->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kSmall)));
         mnMini->setChecked(keys::isTrue(store.read(keys::kSettings, keys::kMini)));
@@ -88,6 +87,8 @@ bool frmMain::Form_Load() {
     } catch (const RuntimeError& e) {
         reportError(e, "Form_Load");
     }
+    // Once the size is known, and also after a load cut short by a bad value.
+    move(reachablePosition(QRect(pos(), size()), availableScreenAreas()));
     return true;
 }
 
