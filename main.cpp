@@ -6,6 +6,7 @@
 #include "Services.h"
 #include "SoundModulePlayer.h"
 #include "TerminationSignals.h"
+#include "X11SendBuffer.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(frmMain::AppVersion().mid(1));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.meridex_clock.Meridex"));
     installFontSubstitutions();
+    widenX11SendBuffer();
 
     SystemClock clock;
     IniSettingsStore store;
