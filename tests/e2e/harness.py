@@ -129,6 +129,21 @@ def wait_for(predicate: Callable[[], object], timeout: float = 10.0,
 # Child processes
 
 
+
+def ticking(session, wid, timeout: float = 4.0) -> bool:
+    """The clock's face changes within a few seconds: its timer runs and it repaints. (A window
+    still settling its size starts the comparison again.)"""
+    first = session.grab(window=wid)
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        now = session.grab(window=wid)
+        if (now.width, now.height) != (first.width, first.height):
+            first = now
+        elif now.diff_count(first) > 0:
+            return True
+        time.sleep(0.1)
+    return False
+
 def _set_parent_death_signal() -> None:
     """Runs in the child between fork and exec: die when the test dies."""
     try:

@@ -19,7 +19,8 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
-from harness import Failure, Session, check, check_equal, run_test, wait_for  # noqa: E402
+from harness import (Failure, Session, check, check_equal, run_test, ticking,  # noqa: E402
+                     wait_for)
 
 # Local = GMT (LocalIndex 11, TZ=UTC): the stored alarm times are the program's wall times.
 PREPARED = {
@@ -59,19 +60,6 @@ def notice_text(session, wid) -> str:
         session.key("ctrl+a", "ctrl+c", window=wid)
         return session.run_x("xclip", "-o", "-selection", "clipboard", check_rc=False).strip()
     return wait_for(copied, 10, "the notice's text on the clipboard", interval=0.2)
-
-
-def ticking(session, wid, timeout: float = 4.0) -> bool:
-    first = session.grab(window=wid)
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        now = session.grab(window=wid)
-        if (now.width, now.height) != (first.width, first.height):
-            first = now
-        elif now.diff_count(first) > 0:
-            return True
-        time.sleep(0.1)
-    return False
 
 
 def expect_ring(session, app, clock, main, name: str, minute: str, what: str) -> float:

@@ -17,7 +17,7 @@ from pathlib import Path
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 from harness import (Failure, Session, check, check_equal, format_ini,  # noqa: E402
-                     run_test, wait_for)
+                     run_test, ticking, wait_for)
 
 BASELINE = {
     "Settings": {"Top": "1500", "Left": "1500", "LocalIndex": "11", "currSetup": "Tokyo",
@@ -50,21 +50,6 @@ def keep_picture(session, wid, path) -> str:
 
 def is_main_window(session, wid) -> bool:
     return session.window_type(wid) == "NORMAL" and session.title(wid).startswith("Meridex")
-
-
-def ticking(session, wid, timeout: float = 3.0) -> bool:
-    """The clock's face changes within a few seconds: its timer runs and it repaints. (A window
-    still settling its size starts the comparison again.)"""
-    first = session.grab(window=wid)
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        now = session.grab(window=wid)
-        if (now.width, now.height) != (first.width, first.height):
-            first = now
-        elif now.diff_count(first) > 0:
-            return True
-        time.sleep(0.1)
-    return False
 
 
 def ini_problem(data: bytes) -> str:
@@ -106,16 +91,21 @@ def answer_boxes_until_main(session, app, pictures, deadline_s: float = 30.0) ->
         boxes = [w for w in mine if session.window_type(w.wid) == "DIALOG"]
         mains = [w for w in mine if not boxes and is_main_window(session, w.wid)]
         if boxes:
-            texts.append(keep_picture(session, boxes[0].wid,
-                                      pictures / f"{app.name}-start-{len(texts) + 1}.png"))
-            session.key("Return", window=boxes[0].wid)
-            wait_for(lambda: boxes[0].wid not in [w.wid for w in session.windows()], 10,
-                     "the message box to close")
+            texts.append(answer_box(session, boxes[0].wid,
+                                    pictures / f"{app.name}-start-{len(texts) + 1}.png"))
         elif mains:
             return mains[0].wid, texts
         else:
             time.sleep(0.05)
     raise Failure(f"no clock window within {deadline_s:g} s; windows: {session.describe_windows()}")
+
+
+def answer_box(session, wid, picture) -> str:
+    """Keeps a picture of a message box, answers it with Return and waits until it is gone."""
+    shown = keep_picture(session, wid, picture)
+    session.key("Return", window=wid)
+    wait_for(lambda: wid not in [w.wid for w in session.windows()], 10, "the message box to close")
+    return shown
 
 
 def close_and_answer(session, app, wid, pictures) -> list:
@@ -127,11 +117,8 @@ def close_and_answer(session, app, wid, pictures) -> list:
         boxes = [w for w in session.windows()
                  if w.pid == app.pid and session.window_type(w.wid) == "DIALOG"]
         if boxes:
-            texts.append(keep_picture(session, boxes[0].wid,
-                                      pictures / f"{app.name}-close-{len(texts) + 1}.png"))
-            session.key("Return", window=boxes[0].wid)
-            wait_for(lambda: boxes[0].wid not in [w.wid for w in session.windows()], 10,
-                     "the message box to close")
+            texts.append(answer_box(session, boxes[0].wid,
+                                    pictures / f"{app.name}-close-{len(texts) + 1}.png"))
         else:
             time.sleep(0.05)
     code = app.wait_exit(timeout=5)
@@ -157,7 +144,7 @@ def run_case(ctx, session, name: str, prepare, boxes_at_start: int, boxes_at_clo
     # A stored position out of reach (a screen gone, a damaged file) is pulled onto the screen.
     check(on_screen >= 0.5, f"{name}: only {on_screen:.0%} of the window is on the screen "
                             f"(at {g.outer_x},{g.outer_y})")
-    check(ticking(session, main), f"{name}: the clock does not tick")
+    check(ticking(session, main, 3.0), f"{name}: the clock does not tick")
     session.screenshot(ctx.work_dir / f"{name}.png", window=main)
     closing = close_and_answer(session, app, main, ctx.work_dir)
     check_equal(len(closing), boxes_at_close, f"{name}: message boxes at close {closing!r}")
