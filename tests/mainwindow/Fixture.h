@@ -1,10 +1,7 @@
 #pragma once
 
 #include "Clock.h"
-#include "MemorySettingsStore.h"
-#include "NullSoundPlayer.h"
-#include "NullWindowStacking.h"
-#include "ScriptedMessageBoxes.h"
+#include "Doubles.h"
 #include "Services.h"
 #include "Twips.h"
 #include "frmMain.h"

@@ -1,6 +1,6 @@
 // The map viewer window on Qt's offscreen platform, with pictures drawn by the test.
 #include "MapScrollBar.h"
-#include "ScriptedMessageBoxes.h"
+#include "Doubles.h"
 #include "frmPic.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "IniSettingsStore.h"
-#include "MemorySettingsStore.h"
+#include "Doubles.h"
 #include "RuntimeError.h"
 
 #include <QCoreApplication>

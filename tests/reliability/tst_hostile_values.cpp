@@ -6,10 +6,8 @@
 #include "HostileStore.h"
 #include "IniCheck.h"
 #include "IniSettingsStore.h"
-#include "NullSoundPlayer.h"
-#include "NullWindowStacking.h"
+#include "Doubles.h"
 #include "ScratchDir.h"
-#include "ScriptedMessageBoxes.h"
 #include "Services.h"
 #include "frmMain.h"
 

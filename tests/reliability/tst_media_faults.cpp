@@ -7,10 +7,8 @@
 // not depend on the machine; the last case puts a server there that accepts and never answers.
 
 #include "Clock.h"
-#include "MemorySettingsStore.h"
-#include "NullWindowStacking.h"
+#include "Doubles.h"
 #include "QtSoundPlayer.h"
-#include "ScriptedMessageBoxes.h"
 #include "Services.h"
 #include "ToneWav.h"
 #include "frmMain.h"

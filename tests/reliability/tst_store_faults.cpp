@@ -11,7 +11,7 @@
 
 #include "IniCheck.h"
 #include "IniSettingsStore.h"
-#include "MemorySettingsStore.h"
+#include "Doubles.h"
 #include "RuntimeError.h"
 #include "ScratchDir.h"
 #include "StoreWriterSetups.h"

@@ -1,4 +1,4 @@
-#include "MemorySettingsStore.h"
+#include "Doubles.h"
 #include "MruList.h"
 #include "ReadAlarms.h"
 #include "RuntimeError.h"

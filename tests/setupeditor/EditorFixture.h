@@ -2,9 +2,7 @@
 
 #include "Clock.h"
 #include "DateFormat.h"
-#include "MemorySettingsStore.h"
-#include "NullWindowStacking.h"
-#include "ScriptedMessageBoxes.h"
+#include "Doubles.h"
 #include "Services.h"
 #include "SetupHost.h"
 #include "SoundPlayer.h"

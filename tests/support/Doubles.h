@@ -1,0 +1,148 @@
+#pragma once
+
+// Stand-ins for the platform services, so a window can run over a clock that stands still, a
+// store in memory, scripted message boxes, and no sound or stacking on the screen.
+
+#include "Clock.h"
+#include "MessageBoxes.h"
+#include "RuntimeError.h"
+#include "SettingsStore.h"
+#include "SoundPlayer.h"
+#include "WindowStacking.h"
+
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QPointer>
+#include <QWidget>
+#include <QQueue>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// A clock that stands still until told to move.
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(12, 0)))
+        : m_now(std::move(start)) {}
+    QDateTime now() const override { return m_now; }
+    void set(const QDateTime& t) { m_now = t; }
+    void advanceMs(qint64 ms) { m_now = m_now.addMSecs(ms); }
+
+private:
+    QDateTime m_now;
+};
+
+// The store in memory, with the file store's failures: deleting a missing section throws, and
+// failWrites() makes every change throw as a full disk would.
+class MemorySettingsStore final : public SettingsStore {
+public:
+    using Contents = QMap<QString, QMap<QString, QString>>;
+    explicit MemorySettingsStore(Contents initial = {}) : m_contents(std::move(initial)) {}
+
+    QString read(const QString& section, const QString& key) const override {
+        return m_contents.value(section).value(key, QStringLiteral(""));
+    }
+    void write(const QString& section, const QString& key, const QString& value) override {
+        throwIfFailing();
+        m_contents[section][key] = value;
+    }
+    void writeSection(const QString& section, const QMap<QString, QString>& values) override {
+        throwIfFailing();
+        m_contents[section].insert(values);
+    }
+    void deleteSection(const QString& section) override {
+        throwIfFailing();
+        if (m_contents.remove(section) == 0)
+            throw RuntimeError(QStringLiteral("The settings section \"%1\" does not exist")
+                                   .arg(section));
+    }
+    bool hasSection(const QString& section) const override {
+        return m_contents.contains(section);
+    }
+
+    const Contents& contents() const { return m_contents; }
+    void failWrites(const QString& description) { m_failure = description; }
+
+private:
+    void throwIfFailing() const {
+        if (!m_failure.isEmpty())
+            throw RuntimeError(m_failure);
+    }
+    Contents m_contents;
+    QString m_failure;
+};
+
+// Remembers every path it was asked to play and answers with a set error text ("" = played).
+class NullSoundPlayer final : public SoundPlayer {
+public:
+    QString play(const QString& path) override {
+        m_played.append(path);
+        return m_result;
+    }
+    const QStringList& played() const { return m_played; }
+    void setResult(const QString& result) { m_result = result; }
+
+private:
+    QStringList m_played;
+    QString m_result;
+};
+
+// Remembers the stacking asked for each window.
+class NullWindowStacking final : public WindowStacking {
+public:
+    void setTopMost(QWidget* window, bool topMost) override {
+        ++m_calls;
+        m_states.insert(window, topMost);
+    }
+    std::optional<bool> topMost(const QWidget* window) const {
+        const auto found = m_states.constFind(window);
+        return found == m_states.cend() ? std::nullopt : std::optional<bool>(*found);
+    }
+    int callCount() const { return m_calls; }
+
+private:
+    QHash<const QWidget*, bool> m_states;
+    int m_calls = 0;
+};
+
+// Records each box and answers from a script; with the script used up, the first button.
+class ScriptedMessageBoxes final : public MessageBoxes {
+public:
+    struct Shown {
+        QPointer<QWidget> parent;
+        QString text;
+        Buttons buttons = Buttons::Ok;
+        QString title;
+    };
+    Answer show(QWidget* parent, const QString& text, Buttons buttons = Buttons::Ok,
+                const QString& title = {}) override {
+        m_shown.append({parent, text, buttons, title});
+        if (const auto handler = m_onShow)
+            handler(m_shown.last());
+        if (!m_script.isEmpty())
+            return m_script.dequeue();
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+    void script(std::initializer_list<Answer> answers) {
+        for (const Answer answer : answers)
+            m_script.enqueue(answer);
+    }
+    qsizetype pendingAnswers() const { return m_script.size(); }
+    // Runs while a box is "open", before it is answered, as a timer or the user could.
+    void onShow(std::function<void(const Shown&)> handler) { m_onShow = std::move(handler); }
+    const QList<Shown>& shown() const { return m_shown; }
+    QStringList texts() const {
+        QStringList result;
+        for (const Shown& box : m_shown)
+            result.append(box.text);
+        return result;
+    }
+    void clear() { m_shown.clear(); }
+
+private:
+    QQueue<Answer> m_script;
+    QList<Shown> m_shown;
+    std::function<void(const Shown&)> m_onShow;
+};
