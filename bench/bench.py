@@ -548,7 +548,7 @@ def machine_info() -> dict:
 
 
 def make_programs(args, session: Session, workdir: Path) -> list:
-    base = session.base_env()
+    base = dict(session.env)
     base.update({"TZ": args.tz, "QT_QPA_PLATFORM": "xcb"})
     progs = []
     home = workdir / "meridex-home"
@@ -592,9 +592,9 @@ def run_all(args) -> dict:
     log(f"machine: {results['machine']}")
     log(f"tracer for ticks: {tracer}; load average {loadavg()}")
     with Session(workdir / "session") as session:
-        log(f"Xvfb {session.display} with openbox")
+        log(f"Xvfb {session.env['DISPLAY']} with openbox")
         programs = make_programs(args, session, workdir)
-        watcher = MapWatcher(session.display)
+        watcher = MapWatcher(session.env["DISPLAY"])
         try:
             for p in programs:
                 results["startup"][p.name] = []
@@ -657,7 +657,7 @@ def measure_ticks(p: Program, session: Session, logdir: Path, workdir: Path, arg
         wait_until = time.monotonic() + 30
         fds = []
         while time.monotonic() < wait_until and run.alive():
-            fds = x_sockets(run.pid, session.display)
+            fds = x_sockets(run.pid, session.env["DISPLAY"])
             if fds:
                 break
             time.sleep(0.2)

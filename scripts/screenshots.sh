@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of the three window sizes (normal, Small, Mini)
 # from the real program on a virtual display with a window manager, title bar
-# and border included, and writes them to docs/screenshots/{normal,small,mini}.png.
+# and border included, and writes them to docs/screenshots/{normal,small,mini}.png (or to the
+# folder given second).
 #
-#   bash scripts/screenshots.sh [path/to/meridex]     (default: build/meridex)
+#   bash scripts/screenshots.sh [path/to/meridex [folder]]     (default: build/meridex)
 #
 # Needs the test tools (bash scripts/install-deps.sh --test). Each picture shows
 # the same instant (Monday 15 June 2026, 09:41:30 on the Local clock) with the
@@ -16,12 +17,11 @@ if [[ ! -x "$binary" ]]; then
     echo "screenshots.sh: no program at $binary (build it first, e.g. bash scripts/start-clock.sh)" >&2
     exit 1
 fi
-mkdir -p "$root/docs/screenshots"
+out="${2:-$root/docs/screenshots}"
+mkdir -p "$out"
 
 PYTHONPATH="$root/tests/e2e" PYTHONDONTWRITEBYTECODE=1 \
-    exec python3 - "$binary" "$root/docs/screenshots" "$root/assets" <<'PYTHON'
-import re
-import subprocess
+    exec python3 - "$binary" "$out" "$root/assets" <<'PYTHON'
 import sys
 import tempfile
 import time
@@ -50,8 +50,7 @@ SHOWN_FROM, SHOWN_UNTIL = 1.7, 2.4  # seconds after setting the clock
 
 
 def settled(session, wid, twips):
-    g = session.geometry(wid)
-    return all(abs(a - round(t / 15)) <= 2 for a, t in zip((g.outer_width, g.outer_height), twips))
+    return all(abs(a - round(t / 15)) <= 2 for a, t in zip(session.geometry(wid)[2:], twips))
 
 
 def wait_until(instant):
@@ -64,16 +63,13 @@ def take(session, app, wid, path):
         app.set_clock(BEFORE)
         start = time.monotonic()
         wait_until(start + SHOWN_FROM)
-        picture = session.grab()
+        x, y, width, height = session.geometry(wid)
+        # -strip: no creation dates in the file, so an unchanged window gives an unchanged file
+        session.x("import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                  "-strip", str(path), check=True)
         if time.monotonic() - start > SHOWN_UNTIL:
             continue  # too slow: the clock may have moved on; try again
-        g = session.geometry(wid)
-        window = picture.crop(g.outer_x, g.outer_y, g.outer_width, g.outer_height)
-        header = b"P6\n%d %d\n255\n" % (window.width, window.height)
-        # -strip: no creation dates in the file, so an unchanged window gives an unchanged file
-        subprocess.run(["convert", "ppm:-", "-strip", str(path)], input=header + window.data,
-                       check=True, timeout=60)
-        return g
+        return width, height
     raise Failure(f"could not take {path.name} within one second of the program's clock")
 
 
@@ -81,14 +77,14 @@ with tempfile.TemporaryDirectory(prefix="meridex-shots-") as work:
     with Session(work) as session:
         for name, marks, twips in SIZES:
             ini = {"Settings": {**SETTINGS, **marks}, **SETUPS}
-            app = session.start_meridex(binary, ini=ini, cwd=assets, name=name, tz="UTC",
-                                        faketime="2026-06-15 09:41:00", movable_clock=True)
-            wid = session.wait_window(re.compile(".*"), timeout=20, pid=app.pid, app=app)
+            app = session.start(binary, ini=ini, cwd=assets, name=name,
+                                faketime="2026-06-15 09:41:00")
+            wid = session.window(".*", app)
             wait_for(lambda: settled(session, wid, twips), 10, f"the {name} size")
-            session.move_mouse(1270, 1015)  # nothing under the mouse lights up
+            session.x("xdotool", "mousemove", "1270", "1015")  # nothing under the mouse lights up
             path = out_dir / f"{name}.png"
-            g = take(session, app, wid, path)
-            print(f"{path}: {g.outer_width}x{g.outer_height}")
-            session.close_window(wid)
+            width, height = take(session, app, wid, path)
+            print(f"{path}: {width}x{height}")
+            session.close(wid)
             app.wait_exit(timeout=15)
 PYTHON

@@ -1,85 +1,67 @@
+// The alarm test: which alarms of the table ring in a minute, which minutes get tested when the
+// clock steps back or jumps, and when the next tick comes.
+
 #include "AlarmTest.h"
-#include "DateValue.h"
+#include "DateFormat.h"
+#include "TickSchedule.h"
 
 #include <QTest>
 
-namespace {
+using Rows = std::vector<std::size_t>;
+Q_DECLARE_METATYPE(Rows)
+const DayNames kDays = buildDayNames(QLocale::c());
 
-const QLocale kLocale(QLocale::English, QLocale::UnitedStates);
-const QDate kMonday(2026, 12, 7);
-
-DateValue at(QDate d, QTime t) {
-    return datevalue::fromQDateTime(QDateTime(d, t));
+// An alarm at a GMT time in the stored form; repeat rules 0 never, 1 every day, 2 week-end,
+// 3 week days, 4 once.
+static AlarmEntry at(const char* gmt, std::int16_t when) {
+    return {{}, parseDate(QString::fromLatin1(gmt), QLocale::c()), whenMaskFor(when), {}};
 }
 
-AlarmEntry alarm(const QString& name, QTime gmt, std::int16_t when, QDate date = {}) {
-    AlarmEntry e;
-    e.name = name;
-    e.timeGMT = date.isValid() ? at(date, gmt) : datevalue::fromTime(gmt);
-    e.whenMask = whenMaskFor(when);
-    e.sound = name + QStringLiteral(".wav");
-    return e;
-}
-
-std::vector<std::size_t> due(const AlarmTable& table, DateValue reference) {
-    return dueAlarms(table, reference, buildDayNames(kLocale), kLocale);
-}
-
-bool rings(const AlarmEntry& e, QDate d, QTime t) {
-    return !due({e}, at(d, t)).empty();
-}
-
-} // namespace
+// clang-format off
+const AlarmTable kTable{at("2026-12-24 06:00:00", 4), at("06:00:00", 1), at("06:00:00", 2),
+                        at("06:00:00", 3), at("2026-12-24 06:00:00", 4), at("unreadable", 1),
+                        at("00:00:00", 1), at("06:00:00", 0), at("06:01:00", 1)};
+// clang-format on
 
 class TestAlarmTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Week of Saturday 5 December 2026 to Friday 11 December 2026, alarm at 12:30 GMT.
-    void weekdayRules_data() {
-        QTest::addColumn<int>("when");
-        QTest::addColumn<QList<int>>("ringingDays"); // 5..11 December
-        QTest::newRow("Never (off)") << 0 << QList<int>{};
-        QTest::newRow("Every Day") << 1 << QList<int>{5, 6, 7, 8, 9, 10, 11};
-        QTest::newRow("Week-End") << 2 << QList<int>{5, 6};
-        QTest::newRow("Week Days") << 3 << QList<int>{7, 8, 9, 10, 11};
-        QTest::newRow("unknown rule") << 7 << QList<int>{};
-        QTest::newRow("negative rule") << -1 << QList<int>{};
+    void dueAlarms_data() {
+        QTest::addColumn<QString>("gmt");
+        QTest::addColumn<Rows>("rings");
+        QTest::newRow("Thursday") << "2026-12-24 06:00:00" << Rows{0, 1, 3, 4};
+        QTest::newRow("Saturday") << "2026-12-26 06:00:00" << Rows{1, 2};
+        QTest::newRow("a year on") << "2027-12-24 06:00:00" << Rows{1, 3};
+        QTest::newRow("next minute") << "2026-12-24 06:01:00" << Rows{8};
+        QTest::newRow("midnight") << "2026-12-24 00:00:00" << Rows{6};
     }
-    void weekdayRules() {
-        QFETCH(int, when);
-        QFETCH(QList<int>, ringingDays);
-        const AlarmEntry a = alarm(QStringLiteral("A"), QTime(12, 30), std::int16_t(when));
-        for (int day = 5; day <= 11; ++day) {
-            QVERIFY2(rings(a, QDate(2026, 12, day), QTime(12, 30)) == ringingDays.contains(day),
-                     qPrintable(QString::number(day)));
-            QVERIFY(!rings(a, QDate(2026, 12, day), QTime(12, 31)));
+    // Every due alarm rings, in table order: a one-time alarm silences none after it.
+    void dueAlarms() {
+        QFETCH(QString, gmt);
+        QFETCH(Rows, rings);
+        QCOMPARE(::dueAlarms(kTable, *parseDate(gmt, QLocale::c()), kDays, QLocale::c()), rings);
+    }
+
+    void minuteGate_data() {
+        QTest::addColumn<QString>("ticks"); // each tick's minute: + tested, - not tested again
+        QTest::newRow("set back a little") << "100+ 100- 101+ 102+ 100- 101- 103+";
+        QTest::newRow("jumped, then reached") << "100+ 105+ 103+ 104+ 105-";
+        QTest::newRow("set back an hour: a new start") << "100+ 160+ 100+";
+    }
+    void minuteGate() {
+        QFETCH(QString, ticks);
+        AlarmMinuteGate gate;
+        for (const QString& tick : ticks.split(u' '))
+            QVERIFY2(gate.enter(tick.chopped(1).toInt()) == tick.endsWith(u'+'), qPrintable(tick));
+    }
+
+    // Just after the next whole second: the display changes with it and no minute is skipped.
+    void nextTick() {
+        for (const int msec : {0, 1, 500, 998, 999}) {
+            const int tick = msec + ticks::msUntilNextTick(QTime(12, 34, 59, msec)); // from :59
+            QVERIFY2(tick > 1000 && tick < 1020, qPrintable(QString::number(msec)));
         }
-    }
-
-    void onceOnlyOnItsDateAndMidnightGmt() {
-        const AlarmEntry once = alarm(QStringLiteral("Once"), QTime(6, 0), 4, QDate(2026, 12, 24));
-        QVERIFY(rings(once, QDate(2026, 12, 24), QTime(6, 0)));
-        QVERIFY(!rings(once, QDate(2026, 12, 23), QTime(6, 0)));
-        QVERIFY(!rings(once, QDate(2027, 12, 24), QTime(6, 0)));
-        QVERIFY(!rings(once, QDate(2026, 12, 24), QTime(6, 1)));
-        QVERIFY(rings(alarm(QStringLiteral("Midnight"), QTime(0, 0), 1), kMonday, QTime(0, 0)));
-    }
-
-    void unreadableTimeNeverRings() {
-        AlarmEntry broken = alarm(QStringLiteral("Broken"), QTime(0, 0), 1);
-        broken.timeGMT.reset();
-        const AlarmTable table{broken, AlarmEntry{}};
-        for (int minute = 0; minute < 24 * 60; minute += 7)
-            QVERIFY(due(table, at(kMonday, QTime(minute / 60, minute % 60))).empty());
-        QVERIFY(due(table, at(kMonday, QTime(0, 0))).empty());
-    }
-
-    void minuteNumberRoundsToTheSecond() {
-        const qint64 m = minuteNumber(at(kMonday, QTime(10, 0)));
-        QCOMPARE(minuteNumber(at(kMonday, QTime(10, 0, 59, 400))), m);
-        QCOMPARE(minuteNumber(at(kMonday, QTime(9, 59, 59, 700))), m);
-        QCOMPARE(minuteNumber(at(kMonday, QTime(10, 1))), m + 1);
     }
 };
 

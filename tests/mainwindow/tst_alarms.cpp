@@ -1,37 +1,23 @@
+// Alarms over a clock the test moves: what rings in which minute, whatever the ticks and jumps.
 #include "Fixture.h"
-#include "frmAlarm.h"
 
-#include <QDialog>
-#include <QTest>
-#include <QTimer>
+#include <QFileInfo>
 
 namespace {
 
-const QDate kMonday(2026, 12, 7);
-
-// Each alarm: name, AlarmTimeGMT, When, Sound.
-MemorySettingsStore::Contents storeWith(const QString& localIndex, const QString& half,
-                                        const QList<QStringList>& alarms) {
-    MemorySettingsStore::Contents c{{"Settings",
-                                     {{"LocalIndex", localIndex},
-                                      {"chk05Local", half},
-                                      {"nbSetup", QString::number(alarms.size())}}}};
-    for (int i = 0; i < alarms.size(); ++i) {
-        const QStringList& a = alarms[i];
-        c["Settings"][QStringLiteral("Setup%1").arg(i)] = a[0];
-        c[a[0]] = {{"AlarmTimeGMT", a[1]}, {"When", a[2]}, {"Sound", a[3]}, {"OtherIndex", "2"}};
+// Local = GMT. Three alarms share 14:01 (one of them once, on this Monday); D rings at 14:10.
+Contents alarms() {
+    Contents c{{"Settings", {{"LocalIndex", "11"}, {"chk24hLocal", "1"}, {"nbSetup", "4"}}}};
+    const char* const rows[][3] = {{"First", "14:01:00", "1"},
+                                   {"Once", "2026-12-07 14:01:00", " 4"},
+                                   {"Second", "14:01:00", "3"},
+                                   {"D", "14:10:00", "1"}};
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QLatin1String(rows[i][0]);
+        c["Settings"][QStringLiteral("Setup%1").arg(i)] = name;
+        c[name] = {{"AlarmTimeGMT", rows[i][1]}, {"When", rows[i][2]}, {"Sound", name + ".wav"}};
     }
     return c;
-}
-
-// A time on Monday, or on Tuesday with a leading "+".
-QDateTime monday(QString time) {
-    const bool next = time.startsWith(u'+');
-    return QDateTime(kMonday.addDays(next), QTime::fromString(time.mid(next), Qt::ISODateWithMs));
-}
-
-QString notice(const MainWindowFixture& f) {
-    return f.window->alarmWindow() ? f.window->alarmWindow()->text() : QString();
 }
 
 } // namespace
@@ -40,111 +26,56 @@ class TestAlarms : public QObject {
     Q_OBJECT
 
 private slots:
-    void estAlarmRingsWhenTheLocalClockShowsIt_data() {
-        QTest::addColumn<QString>("half");
-        QTest::addColumn<QTime>("ringsAt");
-        QTest::newRow("whole hour") << "0" << QTime(7, 30);
-        QTest::newRow("half hour") << "1" << QTime(8, 0);
+    // Moves from 14:00:50: the clock set to a time and one tick there, or with ".." a tick
+    // every second up to it; then the alarms that ring, in the order they ring.
+    void ringsOncePerMinute_data() {
+        QTest::addColumn<QString>("moves");
+        const auto row = [](const char* name, const char* moves) { QTest::newRow(name) << moves; };
+        row("every due alarm in table order", "14:00:59, 14:01:00 First Once Second");
+        row("a tick early in the second shows it, a late one still rings",
+            "14:00:59.998, 14:01:01.003 First Once Second");
+        row("set back a little never rings twice",
+            "14:01:00 First Once Second, 14:00:58, ..14:01:05, 13:55:00, ..14:02:00");
+        row("set back ten minutes or more rings again",
+            "14:01:00 First Once Second, 13:50:00, ..14:01:00 First Once Second");
+        row("a minute jumped over and then reached rings",
+            "14:09:00, 14:11:50, 14:09:30, ..14:10:30 D");
     }
-    void estAlarmRingsWhenTheLocalClockShowsIt() {
-        QFETCH(QString, half);
-        QFETCH(QTime, ringsAt);
-        MainWindowFixture f(storeWith("16", half, {{"EST", "12:30:00", "1", "/s/est.wav"}}),
-                            QDateTime(kMonday, ringsAt.addSecs(-61)));
-        f.load();
-        for (int s = -60; s < 0; ++s)
-            f.tickAt(QDateTime(kMonday, ringsAt.addSecs(s)));
-        QVERIFY(f.sound.played().isEmpty());
-        f.tickAt(QDateTime(kMonday, ringsAt));
-        QCOMPARE(f.sound.played(), QStringList{"/s/est.wav"});
-        QCOMPARE(notice(f), QStringLiteral("EST"));
-        QCOMPARE(f.window->alarmWindow()->windowTitle(), QStringLiteral("Alarm"));
-        for (int s = 1; s < 60; ++s)
-            f.tickAt(QDateTime(kMonday, ringsAt.addSecs(s)));
-        QCOMPARE(f.sound.played().size(), 1);
-    }
-
-    // Nothing of the Other zone, nor daylight saving, moves the minute an alarm rings in.
-    void otherOptionsNeverMoveAnAlarm() {
-        for (int variant = 0; variant < 4; ++variant) {
-            MainWindowFixture f(storeWith("16", "0", {{"EST", "12:30:00", "1", "e.wav"}}),
-                                QDateTime(kMonday, QTime(7, 0)));
-            f.load();
-            f.box("chkDSTOther")->setChecked(variant & 1);
-            f.box("chk05Other")->setChecked(variant & 2);
-            f.box("chkDSTLocal")->setChecked(variant & 1);
-            f.list("lstTimeZoneOther")->setCurrentRow(variant * 5);
-            f.tickAt(QDateTime(kMonday, QTime(7, 29, 59)));
-            QVERIFY(f.sound.played().isEmpty());
-            f.tickAt(QDateTime(kMonday, QTime(7, 30, 0)));
-            QCOMPARE(f.sound.played().size(), 1);
+    void ringsOncePerMinute() {
+        QFETCH(QString, moves);
+        Desk d(alarms(), QStringLiteral("14:00:50"));
+        d.load();
+        QTime now = d.clock.now().time();
+        for (const QString& move : moves.split(QStringLiteral(", "))) {
+            QStringList names = move.split(u' ');
+            const bool tickOn = names.front().startsWith(u'.');
+            const QTime to =
+                QTime::fromString(names.takeFirst().mid(tickOn ? 2 : 0), Qt::ISODateWithMs);
+            const qsizetype before = d.sound.played().size();
+            do {
+                now = tickOn ? now.addSecs(1) : to;
+                d.tickAt(now);
+            } while (now < to);
+            QStringList rang;
+            for (const QString& sound : d.sound.played().mid(before))
+                rang << QFileInfo(sound).baseName();
+            QCOMPARE(rang, names);
+            QCOMPARE(d.label("Label1"), now.toString(QStringLiteral("HH:mm:ss")));
+            if (!rang.isEmpty() && !tickOn)
+                QCOMPARE(d.window->alarmWindow()->text(), rang.join(u'\n'));
         }
     }
 
-    // Each row: the alarms (name, AlarmTimeGMT, When, Sound); the clock at load, then each
-    // tick ("+": the next day); what was played; what the notice and the Local time show.
-    void ringsOnceInEachDueMinute_data() {
-        QTest::addColumn<QList<QStringList>>("alarms");
-        QTest::addColumn<QStringList>("ticks");
-        QTest::addColumn<QStringList>("played");
-        QTest::addColumn<QString>("notice");
-        QTest::addColumn<QString>("shown");
-        const auto row = [](const char* name, QList<QStringList> alarms, QStringList ticks,
-                            QStringList played, QString notice, QString shown) {
-            QTest::newRow(name) << alarms << ticks << played << notice << shown;
-        };
-        const QList<QStringList> nine{{"A", "09:00:00", "1", "a.wav"}};
-        row("every due alarm, first entry first",
-            {{"First", "06:45:00", "3", "1.wav"},
-             {"Off", "06:45:00", "0", "off.wav"},
-             {"Once", "2026-12-07 06:45:00", " 4", "2.wav"},
-             {"Second", "06:45:00", "1", "3.wav"}},
-            {"06:44:59", "06:45:00.003"}, {"1.wav", "2.wav", "3.wav"}, "First\nOnce\nSecond",
-            "06:45:00 AM");
-        row("a later minute replaces the notice",
-            {{"A", "09:00:00", "1", "a.wav"}, {"B", "09:01:00", "1", "b.wav"}},
-            {"08:59:59", "09:00:00", "09:01:00"}, {"a.wav", "b.wav"}, "B", "09:01:00 AM");
-        // A tick late in the second before the minute shows that second, not the next.
-        row("a late tick never rings early", nine, {"08:59:58", "08:59:59.950"}, {}, "",
-            "08:59:59 AM");
-        row("the tick after it rings", nine, {"08:59:58", "08:59:59.950", "09:00:00.002"},
-            {"a.wav"}, "A", "09:00:00 AM");
-        row("midnight GMT beside an unreadable time",
-            {{"Midnight", "00:00:00", "1", "m.wav"}, {"Broken", "soon", "1", "b.wav"}},
-            {"23:59:59", "+00:00:00"}, {"m.wav"}, "Midnight", "12:00:00 AM");
-    }
-    void ringsOnceInEachDueMinute() {
-        QFETCH(QList<QStringList>, alarms);
-        QFETCH(QStringList, ticks);
-        QFETCH(QStringList, played);
-        QFETCH(QString, notice);
-        QFETCH(QString, shown);
-        MainWindowFixture f(storeWith("11", "0", alarms), monday(ticks.takeFirst()));
-        f.load();
-        for (const QString& t : ticks)
-            f.tickAt(monday(t));
-        QCOMPARE(f.sound.played(), played);
-        QCOMPARE(::notice(f), notice);
-        QCOMPARE(f.label("Label1"), shown);
-    }
-
-    // With a modal window of the program open, the notice still shows at once.
-    void ringsWhileAModalWindowIsOpen() {
-        MainWindowFixture f(storeWith("11", "0", {{"Standup", "09:30:00", "3", "s.wav"}}),
-                            QDateTime(kMonday, QTime(9, 29, 59)));
-        f.load();
-        f.window->show();
-        QDialog modal(f.window.get());
-        bool shownWhileModal = false;
-        QTimer::singleShot(0, &modal, [&] {
-            f.tickAt(QDateTime(kMonday, QTime(9, 30)));
-            shownWhileModal = f.window->alarmWindow() && f.window->alarmWindow()->isVisible();
-            modal.reject();
-        });
-        modal.exec();
-        QVERIFY(shownWhileModal);
-        QCOMPARE(notice(f), QStringLiteral("Standup"));
-        QCOMPARE(f.sound.played(), QStringList{"s.wav"});
+    void theTickIsReArmedJustAfterTheNextSecond() {
+        Desk d;
+        d.load();
+        auto* timer = d.child<QTimer>("Timer1");
+        d.clock.set(monday(QStringLiteral("14:00:05.700")));
+        timer->start(0);
+        QTRY_COMPARE(d.label("Label1"), QStringLiteral("02:00:05 PM"));
+        QVERIFY(timer->isActive() && timer->isSingleShot());
+        QVERIFY2(timer->interval() > 300 && timer->interval() < 320,
+                 qPrintable(QString::number(timer->interval())));
     }
 };
 

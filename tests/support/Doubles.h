@@ -10,16 +10,10 @@
 #include "SoundPlayer.h"
 #include "WindowStacking.h"
 
-#include <QHash>
-#include <QList>
+#include <QDateTime>
 #include <QMap>
-#include <QPointer>
-#include <QWidget>
 #include <QQueue>
 #include <QStringList>
-
-#include <functional>
-#include <optional>
 
 // A clock that stands still until told to move.
 class FakeClock final : public Clock {
@@ -27,8 +21,11 @@ public:
     explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(12, 0)))
         : m_now(std::move(start)) {}
     QDateTime now() const override { return m_now; }
+    QTimeZone timeZone() const override { return zone; }
     void set(const QDateTime& t) { m_now = t; }
-    void advanceMs(qint64 ms) { m_now = m_now.addMSecs(ms); }
+
+    // The machine's zone as a first start sees it; UTC unless a test says otherwise.
+    QTimeZone zone = QTimeZone::utc();
 
 private:
     QDateTime m_now;
@@ -55,12 +52,10 @@ public:
     void deleteSection(const QString& section) override {
         throwIfFailing();
         if (m_contents.remove(section) == 0)
-            throw RuntimeError(QStringLiteral("The settings section \"%1\" does not exist")
-                                   .arg(section));
+            throw RuntimeError(
+                QStringLiteral("The settings section \"%1\" does not exist").arg(section));
     }
-    bool hasSection(const QString& section) const override {
-        return m_contents.contains(section);
-    }
+    bool hasSection(const QString& section) const override { return m_contents.contains(section); }
 
     const Contents& contents() const { return m_contents; }
     void failWrites(const QString& description) { m_failure = description; }
@@ -89,38 +84,18 @@ private:
     QString m_result;
 };
 
-// Remembers the stacking asked for each window.
+// Leaves every window where it is.
 class NullWindowStacking final : public WindowStacking {
 public:
-    void setTopMost(QWidget* window, bool topMost) override {
-        ++m_calls;
-        m_states.insert(window, topMost);
-    }
-    std::optional<bool> topMost(const QWidget* window) const {
-        const auto found = m_states.constFind(window);
-        return found == m_states.cend() ? std::nullopt : std::optional<bool>(*found);
-    }
-    int callCount() const { return m_calls; }
-
-private:
-    QHash<const QWidget*, bool> m_states;
-    int m_calls = 0;
+    void setTopMost(QWidget*, bool) override {}
 };
 
-// Records each box and answers from a script; with the script used up, the first button.
+// Records each box's text and answers from a script; with the script used up, the first button.
 class ScriptedMessageBoxes final : public MessageBoxes {
 public:
-    struct Shown {
-        QPointer<QWidget> parent;
-        QString text;
-        Buttons buttons = Buttons::Ok;
-        QString title;
-    };
-    Answer show(QWidget* parent, const QString& text, Buttons buttons = Buttons::Ok,
-                const QString& title = {}) override {
-        m_shown.append({parent, text, buttons, title});
-        if (const auto handler = m_onShow)
-            handler(m_shown.last());
+    Answer show(QWidget*, const QString& text, Buttons buttons = Buttons::Ok,
+                const QString& = {}) override {
+        m_texts.append(text);
         if (!m_script.isEmpty())
             return m_script.dequeue();
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
@@ -129,20 +104,10 @@ public:
         for (const Answer answer : answers)
             m_script.enqueue(answer);
     }
-    qsizetype pendingAnswers() const { return m_script.size(); }
-    // Runs while a box is "open", before it is answered, as a timer or the user could.
-    void onShow(std::function<void(const Shown&)> handler) { m_onShow = std::move(handler); }
-    const QList<Shown>& shown() const { return m_shown; }
-    QStringList texts() const {
-        QStringList result;
-        for (const Shown& box : m_shown)
-            result.append(box.text);
-        return result;
-    }
-    void clear() { m_shown.clear(); }
+    const QStringList& texts() const { return m_texts; }
+    void clear() { m_texts.clear(); }
 
 private:
     QQueue<Answer> m_script;
-    QList<Shown> m_shown;
-    std::function<void(const Shown&)> m_onShow;
+    QStringList m_texts;
 };

@@ -1,0 +1,90 @@
+// Hostile settings files, read by the real store: each gives its message, and the window still
+// shows on the screen, ticks and closes.
+#include "Fixture.h"
+#include "IniSettingsStore.h"
+
+#include <QDir>
+#include <QScreen>
+#include <QTemporaryDir>
+
+namespace {
+
+const QByteArray kFile = "[Settings]\nTop=1500\nLeft=1500\nLocalIndex=11\ncurrSetup=Tokyo\n"
+                         "nbSetup=1\nSetup0=Tokyo\n\n[Tokyo]\nOtherIndex=2\nWhen=1\n";
+
+// The file with each "key=value" line in place of the key's own.
+QByteArray with(std::initializer_list<QByteArray> lines) {
+    QByteArray text = kFile;
+    for (const QByteArray& line : lines) {
+        const qsizetype at = text.indexOf('\n' + line.left(line.indexOf('=') + 1)) + 1;
+        text.replace(at, text.indexOf('\n', at) - at, line);
+    }
+    return text;
+}
+
+} // namespace
+
+class TestStoredValues : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    QString m_file;
+    int m_files = 0;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_home.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
+        m_file = IniSettingsStore().fileName();
+        QVERIFY(m_file.startsWith(m_home.path()));
+        QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
+    }
+
+    // The file (null: a folder in its place) and every message from start to close.
+    void hostileValues_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("messages");
+        const auto row = [](const char* name, const QByteArray& bytes, const QString& messages) {
+            QTest::newRow(name) << bytes << messages.split(u'|', Qt::SkipEmptyParts);
+        };
+        // Closing asks before the shown zone replaces a stored one it could not show.
+        const QString ask("|Do you want to save the change of Time Zone for Tokyo ?");
+        row("negative nbSetup", with({"nbSetup=-5"}), "Subscript out of range in ReadAlarms()");
+        row("huge nbSetup", with({"nbSetup=99999"}), "Overflow in ReadAlarms()");
+        row("LocalIndex past 16 bits", with({"LocalIndex=70000"}), "Overflow in Form_Load()");
+        row("OtherIndex past 16 bits", with({"OtherIndex=70000"}),
+            "Overflow in RefreshSettings()" + ask);
+        row("indexes off the list", with({"LocalIndex=-5", "OtherIndex=24"}), ask);
+        row("far off screen", with({"Top=-999999", "Left=999999"}), "");
+        row("cut short", kFile.left(kFile.indexOf("=Tokyo\n\n") + 3), "");
+        row("a folder in its place", QByteArray(),
+            "Cannot write the settings file %1 in Form_Unload()");
+    }
+    void hostileValues() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, messages);
+        QFile::remove(m_file);
+        QFile file(m_file);
+        if (bytes.isNull()) {
+            QVERIFY(QDir().mkpath(m_file));
+        } else {
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+            // QSettings keeps a file's contents while its size and time stamp stay the same.
+            file.setFileTime(QDateTime::currentDateTime().addSecs(++m_files),
+                             QFileDevice::FileModificationTime);
+            file.close();
+        }
+        IniSettingsStore store;
+        Desk d({}, QStringLiteral("14:00:58"), &store);
+        frmMain& w = d.load();
+        QVERIFY(d.show());
+        QVERIFY(w.screen()->availableGeometry().contains(w.frameGeometry()));
+        d.tickAt(QTime(14, 0, 59));
+        QCOMPARE(d.label("Label1"), QStringLiteral("02:00:59 PM"));
+        QVERIFY(w.close());
+        QCOMPARE(d.messages.texts(), messages.replaceInStrings(QStringLiteral("%1"), m_file));
+    }
+};
+
+QTEST_MAIN(TestStoredValues)
+#include "tst_stored_values.moc"
