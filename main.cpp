@@ -1,17 +1,27 @@
 #include "Clock.h"
 #include "Fonts.h"
 #include "IniSettingsStore.h"
+#include "PlatformChoice.h"
 #include "QtMessageBoxes.h"
 #include "QtWindowStacking.h"
 #include "Services.h"
+#include "SingleInstance.h"
 #include "SoundModulePlayer.h"
 #include "TerminationSignals.h"
 #include "X11SendBuffer.h"
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
+    // A person's own QT_QPA_PLATFORM wins; else X through XWayland when it is there (see
+    // PlatformChoice.h). Wayland alone is left to Qt.
+    const QByteArray platform =
+        platformToForce(qEnvironmentVariableIsSet("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"),
+                        qgetenv("DISPLAY"), localXServerAnswers);
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
     // Each second the clock repaints two small labels. Over X11 shared memory, Qt waits for the
     // X server to release the image before painting into it again: a round trip that wakes the
     // program a third time every second. Sending those few kilobytes through the socket costs
@@ -23,6 +33,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Meridex"));
     QApplication::setApplicationVersion(frmMain::AppVersion().mid(1));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.meridex_clock.Meridex"));
+    // One clock per person and display: a second start brings the first forward and ends.
+    SingleInstance instance;
+    if (!instance.claim())
+        return 0;
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/meridex-icon.png")));
     installFontSubstitutions();
     widenX11SendBuffer();
 
@@ -36,6 +51,12 @@ int main(int argc, char* argv[]) {
     frmMain window(services);
     if (!window.Form_Load())
         return 0;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
                      &QWidget::close);

@@ -82,9 +82,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt and C++ libraries come from dpkg-shlibdeps; the Qt plug-ins Meridex needs at run time
-# (xcb, JPEG, multimedia) ship in those same library packages. The fonts the program asks for
-# are mapped to Liberation's, which nothing links against.
+# (xcb, JPEG, multimedia) ship in those same library packages: Debian 12 puts the X11 platform
+# plug-in in libqt6gui6, not in qt6-qpa-plugins (VNC and TUIO only). The fonts the program asks
+# for are mapped to Liberation's, which nothing links against. The Wayland plug-in is a package
+# of its own: without it, a Wayland desktop that offers no X display could not show the clock.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, qt6-wayland")
 include(CPack)

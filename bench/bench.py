@@ -603,7 +603,7 @@ def run_all(args) -> dict:
             # Warm-up: one start of each (file cache, fontconfig cache), not counted.
             for p in programs:
                 for _ in range(args.warmup):
-                    one_start(p, watcher, logdir, "warmup")
+                    one_start(p, watcher, logdir, "warmup")[0].stop()
             for r in range(args.runs):
                 order = programs[r % len(programs):] + programs[:r % len(programs)]
                 for p in order:

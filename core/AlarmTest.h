@@ -2,9 +2,12 @@
 
 #include "AlarmTable.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <array>
+#include <chrono>
+#include <limits>
 #include <optional>
 #include <set>
 #include <vector>
@@ -20,19 +23,38 @@ std::vector<std::size_t> dueAlarms(const AlarmTable& table, DateValue reference,
                                    const DayNames& dayNames,
                                    const QLocale& locale = QLocale::system());
 
+// A minute to run the alarm test for (the machine's wall-clock time at its start), and whether
+// its alarms ring late: the minute went by while the machine slept, or in the hour a zone skips
+// when it goes over to daylight saving.
+struct AlarmMinute {
+    DateValue time;
+    bool late;
+};
+
 // Runs the alarm test once for each minute, on the first tick that falls in it. The minutes
 // tested within the last kReplayGuardMinutes are remembered: a clock set back a little never
 // tests one of them again (no alarm rings twice), while a minute it jumped over and then
 // reaches is still tested. A larger step back is a deliberate clock change and starts afresh.
+// Steps are told apart by the instant and the time spent suspended, so that a daily alarm rings
+// once on each date: the hour a zone repeats when daylight saving ends is not tested again, and
+// the minutes the machine slept through or the zone skipped are tested on the next tick, up to
+// kLateLimitMinutes late. Minutes a clock set forward by hand jumped over are not.
 class AlarmMinuteGate {
 public:
     static constexpr qint64 kReplayGuardMinutes = 10;
-    // minute: whole minutes of the machine's local time since the start of the date scale.
-    bool enter(qint64 minute);
+    static constexpr qint64 kLateLimitMinutes = 60;
+
+    // The minutes to test on the tick at `now` (which knows its offset from UTC), `suspended`
+    // being the machine's time spent suspended since it started.
+    std::vector<AlarmMinute> enter(const QDateTime& now, std::chrono::milliseconds suspended);
 
 private:
-    std::set<qint64> m_tested;
-};
+    bool test(qint64 minute);
 
-// The minute number of a date/time value, after rounding to the second.
-qint64 minuteNumber(DateValue v);
+    struct Tick {
+        qint64 utcMs, offsetMs, suspendedMs;
+    };
+    std::optional<Tick> m_last;
+    std::set<qint64> m_tested; // minutes of the wall clock since 1970
+    qint64 m_repeatedUpTo = std::numeric_limits<qint64>::min();
+};

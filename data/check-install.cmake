@@ -1,6 +1,7 @@
 # Stages `cmake --install` of BUILD_DIR under STAGE with the prefix /usr, checks that every file
 # is where a desktop looks for it and that the launcher starts in the map's folder, and runs
-# desktop-file-validate and appstreamcli validate on the launcher and the AppStream file.
+# desktop-file-validate and appstreamcli validate on the launcher and the AppStream file; then
+# builds the Debian package with CPack and checks its dependency fields.
 # cmake -DBUILD_DIR=... -DSTAGE=... -DAPP_ID=... -DDESKTOP_FILE_VALIDATE=... -DAPPSTREAMCLI=...
 #       -P check-install.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -52,3 +53,13 @@ function(validate)
 endfunction()
 validate(${DESKTOP_FILE_VALIDATE} ${launcher})
 validate(${APPSTREAMCLI} validate --no-net --no-color ${metainfo})
+
+# The package as CPack builds it: what starting needs is a dependency (the X11 platform plug-in
+# comes with libqt6gui6), the Wayland plug-in a recommendation.
+execute_process(COMMAND ${CMAKE_CPACK_COMMAND} --config ${BUILD_DIR}/CPackConfig.cmake
+                        -B ${STAGE}/package)
+file(GLOB package "${STAGE}/package/*.deb")
+execute_process(COMMAND dpkg-deb -f ${package} Depends Recommends OUTPUT_VARIABLE fields)
+if(NOT fields MATCHES "^Depends:[^\n]* libqt6gui6[^\n]*\nRecommends:[^\n]* qt6-wayland")
+    message(FATAL_ERROR "no libqt6gui6 or qt6-wayland in the package's fields:\n${fields}")
+endif()

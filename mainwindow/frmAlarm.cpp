@@ -1,11 +1,17 @@
 #include "frmAlarm.h"
 
+#include "Fonts.h"
+
+#include <QCloseEvent>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QVBoxLayout>
 
-frmAlarm::frmAlarm(QWidget* parent) : QWidget(parent, Qt::Window) {
+// Above other windows: an alarm nobody sees is no alarm.
+frmAlarm::frmAlarm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmAlarm"));
     setWindowTitle(QStringLiteral("Alarm"));
+    setFont(dialogFont());
     setAttribute(Qt::WA_DeleteOnClose);
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -14,6 +20,11 @@ frmAlarm::frmAlarm(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Text1);
     resize(300, 150);
+    // Dismissed from the keyboard as a message box is.
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
 }
 
 void frmAlarm::showNotice(const QString& text) {
@@ -23,6 +34,12 @@ void frmAlarm::showNotice(const QString& text) {
     // window closes, but the person sees at once which alarm rang.
     show();
     raise();
+    activateWindow();
+}
+
+void frmAlarm::closeEvent(QCloseEvent* event) {
+    emit closed();
+    QWidget::closeEvent(event);
 }
 
 QString frmAlarm::text() const {

@@ -15,6 +15,13 @@ public:
     void showNotice(const QString& text);
     QString text() const;
 
+signals:
+    // The person dismissed the notice: whatever the alarm plays should stop with it.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QPlainTextEdit* Text1 = nullptr;
 };

@@ -1,9 +1,14 @@
 #include "frmMain.h"
 
+#include "BuiltInTone.h"
 #include "Clock.h"
+#include "ClockFrame.h"
 #include "DateFormat.h"
+#include "FineTimer.h"
+#include "Fonts.h"
 #include "MessageBoxes.h"
 #include "Numeric.h"
+#include "ProgramChange.h"
 #include "ReadAlarms.h"
 #include "RuntimeError.h"
 #include "SettingsStore.h"
@@ -13,6 +18,7 @@
 #include "Twips.h"
 #include "Version.h"
 #include "WindowStacking.h"
+#include "ZoneList.h"
 #include "ZoneTable.h"
 #include "frmAlarm.h"
 #include "modCommon.h"
@@ -52,18 +58,18 @@ frmMain::frmMain(Services& services, QWidget* parent)
     createControls();
     createMenu();
 
-    Timer1 = new QTimer(this);
+    Timer1 = new FineTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, [this] {
+    connect(Timer1, &FineTimer::timeout, this, [this] {
         Timer1_Timer();
         armTimer();
     });
     armTimer();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    m_services.store.onLateFailure({});
+}
 
 QString frmMain::AppVersion() {
     static const QString version =
@@ -101,13 +107,15 @@ void frmMain::createControls() {
          "chk05Other", chk24hOther, "chk24hOther"},
     }};
 
+    // The option boxes and the dates have no font of their own: they take the window's.
+    setFont(dialogFont());
     for (const FrameControls& s : sides) {
-        s.frame = new QGroupBox(QString::fromLatin1(s.caption), this);
+        s.frame = new ClockFrame(QString::fromLatin1(s.caption), this);
         s.frame->setObjectName(QString::fromLatin1(s.frameName));
-        s.frame->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+        s.frame->setFont(dialogFont());
         place(s.frame, {0, s.top, 5415, 1095});
 
-        s.list = new QListWidget(s.frame);
+        s.list = new ZoneList(s.frame);
         s.list->setObjectName(QString::fromLatin1(s.listName));
         s.list->setFont(QFont(QStringLiteral("MS Sans Serif"), 10, QFont::Bold));
         s.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -120,13 +128,15 @@ void frmMain::createControls() {
         s.time->setFont(QFont(QStringLiteral("Courier New"), 24, QFont::Bold));
         s.time->installEventFilter(this);
         // Opaque labels repaint alone each second; transparent ones would make the frame
-        // behind them repaint too, which was most of the idle cost.
+        // behind them repaint too, which was most of the idle cost. They fill with the window's
+        // background, which the frame leaves showing, so no box can be seen.
         s.time->setAutoFillBackground(true);
         place(s.time, {2085, 440, 3255, 495});
 
         s.date = new QLabel(QString::fromLatin1(s.dateName), s.frame);
         s.date->setObjectName(QString::fromLatin1(s.dateName));
-        s.date->setAutoFillBackground(true);
+        // The date changes once a day, so it may show the frame through: in 24-hour times its
+        // label reaches past the frame's right border, which an opaque one would cut.
         place(s.date, {2160, 200, s.dateWidth, 255});
 
         s.dst = new QCheckBox(QStringLiteral("DST"), s.frame);
@@ -164,7 +174,7 @@ void frmMain::fillZoneLists() {
 }
 
 void frmMain::armTimer() {
-    Timer1->start(ticks::msUntilNextTick(m_services.clock.now().time()));
+    Timer1->start(ticks::untilNextTick(m_services.clock.intoSecond()));
 }
 
 void frmMain::reportError(const RuntimeError& error, const char* procedure) {
@@ -207,16 +217,13 @@ void frmMain::Timer1_Timer() {
         showDateLine(Label3, m_localDateShown, machineTime);
 
     const ZoneOptions options = zoneOptions();
-    const DateValue reference =
-        alarmReferenceTime(machineTime, options.localIndex, options.halfLocal);
     const DateValue other = otherTime(machineTime, options);
     Label2->setText(
         formatDate(other, chk24hOther->isChecked() ? kTimePattern24 : kTimePattern12, m_locale));
     if (dateLines)
         showDateLine(Label4, m_otherDateShown, other);
 
-    if (m_alarmGate.enter(minuteNumber(machineTime)))
-        runAlarmTest(machineTime, reference);
+    runAlarmTest(m_alarmGate.enter(now, m_services.clock.suspended()), options);
 }
 
 // A date line changes once a day: format it only then.
@@ -228,16 +235,31 @@ void frmMain::showDateLine(QLabel* label, qint64& dayShown, DateValue t) {
     label->setText(formatDate(t, kDatePattern, m_locale));
 }
 
-void frmMain::runAlarmTest(DateValue /*machineTime*/, DateValue reference) {
+void frmMain::runAlarmTest(const std::vector<AlarmMinute>& minutes, const ZoneOptions& options) {
     QStringList fired;
-    for (const std::size_t i : dueAlarms(m_alarms, reference, m_dayNames, m_locale)) {
-        fired << m_alarms[i].name;
-        PlaySound(m_services.sound, m_alarms[i].sound);
+    for (const AlarmMinute& minute : minutes) {
+        const DateValue reference =
+            alarmReferenceTime(minute.time, options.localIndex, options.halfLocal);
+        const QString due = formatDate(minute.time,
+                                       chk24hLocal->isChecked() ? QStringLiteral("hh:mm")
+                                                                : QStringLiteral("hh:mm AM/PM"),
+                                       m_locale);
+        for (const std::size_t i : dueAlarms(m_alarms, reference, m_dayNames, m_locale)) {
+            fired << (minute.late ? QStringLiteral("%1 (%2, missed)").arg(m_alarms[i].name, due)
+                                  : m_alarms[i].name);
+            // A sound that cannot be played must not leave the alarm silent.
+            if (!PlaySound(m_services.sound, m_alarms[i].sound).isEmpty())
+                PlaySound(m_services.sound, BuiltInAlarmTone);
+        }
     }
     if (fired.isEmpty())
         return;
-    if (!m_alarmWindow)
+    if (!m_alarmWindow) {
         m_alarmWindow = new frmAlarm(this);
+        // An empty path stops the sound playing.
+        connect(m_alarmWindow, &frmAlarm::closed, this,
+                [this] { PlaySound(m_services.sound, QString()); });
+    }
     m_alarmWindow->showNotice(fired.join(QStringLiteral("\r\n")));
 }
 
@@ -253,11 +275,12 @@ void frmMain::ReadAlarms() {
 // Zone lists and option boxes
 
 void frmMain::setChecked(QCheckBox* box, bool on, bool guarded) {
-    if (guarded)
-        box->setEnabled(false);
+    if (!guarded) {
+        box->setChecked(on);
+        return;
+    }
+    const ProgramChange change(box);
     box->setChecked(on);
-    if (guarded)
-        box->setEnabled(true);
 }
 
 int frmMain::otherIndex() const {

@@ -9,6 +9,7 @@
 #include "frmAlarm.h"
 
 #include <QLocale>
+#include <QMap>
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -20,6 +21,7 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QTimer;
+class FineTimer;
 class RuntimeError;
 
 // The main window: the Local and the Other clock side by side, driven by one timer that ticks
@@ -43,6 +45,9 @@ public:
     void Timer1_Timer();
     void RefreshSettings();
     void SaveSettings(const QString& setupName);
+    // Writes what the close would write of the window, its Local options and the recently-used
+    // list, when it changed since the last write.
+    void WriteSettings();
     void ReadAlarms();
     void WindowResize();
     void DoMRU(const QString& setupName);
@@ -52,6 +57,7 @@ public:
     void mnMini_Click();
     void mnMinimize_Click();
     void mnAlwaysOnTop_Click();
+    void mnStartAtLogin_Click();
     void mnTwin_Click(QCheckBox* box, QAction* twin, bool relayout);
     void mnAbout_Click();
     void mnViewMap_Click();
@@ -77,18 +83,22 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
     void createMenu();
     void fillZoneLists();
+    void presetLocalZone();
     void armTimer();
-    void runAlarmTest(DateValue machineTime, DateValue reference);
+    void runAlarmTest(const std::vector<AlarmMinute>& minutes, const ZoneOptions& options);
     void showDateLine(QLabel* label, qint64& dayShown, DateValue t);
     void Form_Resize();
     void setOuterSizeTwips(int widthTwips, int heightTwips);
     void reportError(const RuntimeError& error, const char* procedure);
+    QMap<QString, QString> windowSettings() const;
+    void settingsChanged();
     void refreshMruMenu();
     void setChecked(QCheckBox* box, bool on, bool guarded);
     ZoneOptions zoneOptions() const;
@@ -134,7 +144,7 @@ private:
     QCheckBox* chk05Other = nullptr;
     QCheckBox* chk24hLocal = nullptr;
     QCheckBox* chk24hOther = nullptr;
-    QTimer* Timer1 = nullptr;
+    FineTimer* Timer1 = nullptr;
 
     QMenu* mnMenu = nullptr;
     QMenu* mnTimeZone = nullptr;
@@ -142,6 +152,7 @@ private:
     QAction* mnSmall = nullptr;
     QAction* mnMinimize = nullptr;
     QAction* mnAlwaysOnTop = nullptr;
+    QAction* mnStartAtLogin = nullptr;
     QAction* mnLocalDST = nullptr;
     QAction* mnOtherDST = nullptr;
     QAction* mn05Local = nullptr;
@@ -167,4 +178,9 @@ private:
     AlarmTable m_alarms;
     AlarmMinuteGate m_alarmGate;
     MruList m_mru;
+    // Changes that the close writes also go to the store within a second of the first change of
+    // a burst, so that a session that ends without a close loses no more than that.
+    QTimer* m_writeTimer = nullptr;
+    QMap<QString, QString> m_writtenSettings;
+    bool m_writeFailureReported = false;
 };

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -27,9 +29,20 @@ using layout::LayoutModel;
 // Each child control carries the twips geometry it was last given, so the next pass starts from
 // exact lengths rather than from whole pixels.
 const char* const kTwipsProperty = "twipsGeometry";
+// How many pixels a zone list's height was changed by to show whole rows only.
+const char* const kRowFitProperty = "rowFit";
+
+// A one-row list shows as many whole rows of its font as its height holds, at least one: never
+// a row and a half, nor a row cut short.
+int wholeRowsHeight(const QListWidget& list, int height) {
+    const int frame = 2 * list.frameWidth();
+    const int row = list.count() > 0 ? list.sizeHintForRow(0) : list.fontMetrics().height();
+    return row > 0 ? frame + row * std::max(1, (height - frame) / row) : height;
+}
 
 ControlState stateOf(const QWidget& widget, const ControlState& initial) {
-    const QRect pixels = widget.geometry();
+    QRect pixels = widget.geometry();
+    pixels.setHeight(pixels.height() - widget.property(kRowFitProperty).toInt());
     const QVariant stored = widget.property(kTwipsProperty);
     const bool known = stored.isValid();
     const QRectF remembered = stored.toRectF();
@@ -56,12 +69,6 @@ ControlState stateOf(const QWidget& widget, const ControlState& initial) {
 // Writes what the pass changed; untouched properties are left alone, so a control keeps the font
 // it inherits (the date labels) and no needless geometry or show/hide events are raised.
 void writeBack(QWidget& widget, const ControlState& before, const ControlState& after) {
-    const QRect pixels(twips::toPixels(after.left), twips::toPixels(after.top),
-                       twips::toPixels(after.width), twips::toPixels(after.height));
-    if (widget.geometry() != pixels)
-        widget.setGeometry(pixels);
-    widget.setProperty(kTwipsProperty, QRectF(after.left, after.top, after.width, after.height));
-
     if (after.fontName != before.fontName || after.fontSize != before.fontSize ||
         after.fontBold != before.fontBold) {
         QFont font = widget.font();
@@ -70,6 +77,17 @@ void writeBack(QWidget& widget, const ControlState& before, const ControlState& 
         font.setBold(after.fontBold);
         widget.setFont(font);
     }
+
+    QRect pixels(twips::toPixels(after.left), twips::toPixels(after.top),
+                 twips::toPixels(after.width), twips::toPixels(after.height));
+    if (const auto* list = qobject_cast<const QListWidget*>(&widget)) {
+        const int fitted = wholeRowsHeight(*list, pixels.height());
+        widget.setProperty(kRowFitProperty, fitted - pixels.height());
+        pixels.setHeight(fitted);
+    }
+    if (widget.geometry() != pixels)
+        widget.setGeometry(pixels);
+    widget.setProperty(kTwipsProperty, QRectF(after.left, after.top, after.width, after.height));
     if (after.caption != before.caption) {
         if (auto* frame = qobject_cast<QGroupBox*>(&widget))
             frame->setTitle(after.caption);
@@ -106,6 +124,17 @@ void frmMain::WindowResize() {
 
     for (std::size_t i = 0; i < controls.size(); ++i)
         writeBack(*controls[i], before.controls[i], after.controls[i]);
+    // A time keeps a little off the zone list's arrows where its label has room for that. The
+    // face is fixed-pitch, so the widest time is the longest one.
+    const bool narrow = before.chk24hLocal && before.chk24hOther;
+    const auto longest =
+        QStringLiteral("00:00:00").size() +
+        (narrow ? 0 : 1 + std::max(m_locale.amText().size(), m_locale.pmText().size()));
+    for (QLabel* time : {Label1, Label2}) {
+        const qreal spare =
+            time->width() - longest * QFontMetricsF(time->font()).horizontalAdvance(u'0');
+        time->setIndent(spare >= 4 ? 2 : 0);
+    }
     setOuterSizeTwips(static_cast<int>(std::lround(after[Control::Window].width)),
                       static_cast<int>(std::lround(after[Control::Window].height)));
 }
@@ -166,6 +195,7 @@ void frmMain::Form_Resize() {
 void frmMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Form_Resize();
+    settingsChanged();
 }
 
 void frmMain::changeEvent(QEvent* event) {

@@ -1,6 +1,8 @@
 // The popup menu of the main window and its commands.
 #include "frmMain.h"
 
+#include "Autostart.h"
+#include "Fonts.h"
 #include "MessageBoxes.h"
 
 #include <QCheckBox>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShortcut>
 
 void frmMain::createMenu() {
     mnMenu = new QMenu(QStringLiteral("Menu"), this);
@@ -29,8 +32,12 @@ void frmMain::createMenu() {
     for (const Item& item :
          {Item{mnMini, "mnMini", "Mini", true}, Item{mnSmall, "mnSmall", "Small", true},
           Item{mnMinimize, "mnMinimize", "Minimize", false},
-          Item{mnAlwaysOnTop, "mnAlwaysOnTop", "Always On Top", true}})
+          Item{mnAlwaysOnTop, "mnAlwaysOnTop", "Always On Top", true},
+          Item{mnStartAtLogin, "mnStartAtLogin", "Start At Login", true}})
         add(mnMenu, item);
+    // The entry is the person's to remove by other means too: its mark is read each time.
+    connect(mnMenu, &QMenu::aboutToShow, this,
+            [this] { mnStartAtLogin->setChecked(autostart::isOn()); });
 
     mnTimeZone = mnMenu->addMenu(QStringLiteral("Time Zone"));
     mnTimeZone->setObjectName(QStringLiteral("mnTimeZone"));
@@ -72,6 +79,7 @@ void frmMain::createMenu() {
     command(mnMini, [this] { mnMini_Click(); });
     command(mnMinimize, [this] { mnMinimize_Click(); });
     command(mnAlwaysOnTop, [this] { mnAlwaysOnTop_Click(); });
+    command(mnStartAtLogin, [this] { mnStartAtLogin_Click(); });
     command(mnLocalDST, [this] { mnTwin_Click(chkDSTLocal, mnLocalDST, true); });
     command(mnOtherDST, [this] { mnTwin_Click(chkDSTOther, mnOtherDST, true); });
     command(mn05Local, [this] { mnTwin_Click(chk05Local, mn05Local, false); });
@@ -87,6 +95,18 @@ void frmMain::createMenu() {
     // menu. The frames stop that for themselves and everything inside them.
     for (QWidget* frame : {static_cast<QWidget*>(FrameLocal), static_cast<QWidget*>(FrameOther)})
         frame->setAttribute(Qt::WA_NoMousePropagation);
+
+    // Menus are windows of their own and take no font from the clock: give them its face.
+    for (QMenu* menu : findChildren<QMenu*>())
+        menu->setFont(dialogFont());
+
+    // The same menu from the keyboard, whichever control has the focus, opened over the window.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this,
+                [this] { showPopupMenu(mapToGlobal(rect().center())); });
+    }
 }
 
 QAction* frmMain::menuItem(const QString& name) const {
@@ -125,6 +145,13 @@ void frmMain::mnMinimize_Click() {
 
 void frmMain::mnAlwaysOnTop_Click() {
     mnAlwaysOnTop->setChecked(!mnAlwaysOnTop->isChecked());
+}
+
+void frmMain::mnStartAtLogin_Click() {
+    const QString error = autostart::isOn() ? autostart::turnOff() : autostart::turnOn();
+    if (!error.isEmpty())
+        m_services.messages.inform(this, error);
+    mnStartAtLogin->setChecked(autostart::isOn());
 }
 
 void frmMain::mnTwin_Click(QCheckBox* box, QAction* twin, bool relayout) {

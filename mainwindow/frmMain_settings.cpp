@@ -3,6 +3,7 @@
 #include "DateFormat.h"
 #include "MessageBoxes.h"
 #include "Numeric.h"
+#include "ProgramChange.h"
 #include "ReadAlarms.h"
 #include "RuntimeError.h"
 #include "ScreenPlacement.h"
@@ -24,7 +25,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QTimeZone>
 #include <QTimer>
+
+#include <utility>
 
 // ---------------------------------------------------------------------------------------------
 // Start-up and shut-down
@@ -68,9 +72,14 @@ bool frmMain::Form_Load() {
 
         fillZoneLists();
 
-        const std::int16_t localIndex = ValInt16(store.read(keys::kSettings, keys::kLocalIndex));
-        if (zones::isValidIndex(localIndex))
-            lstTimeZoneLocal->setCurrentRow(localIndex);
+        const QString storedLocal = store.read(keys::kSettings, keys::kLocalIndex);
+        if (storedLocal.isEmpty()) {
+            presetLocalZone();
+        } else {
+            const std::int16_t localIndex = ValInt16(storedLocal);
+            if (zones::isValidIndex(localIndex))
+                lstTimeZoneLocal->setCurrentRow(localIndex);
+        }
 
         m_currSetup = store.read(keys::kSettings, keys::kCurrSetup);
 
@@ -89,43 +98,108 @@ bool frmMain::Form_Load() {
     }
     // Once the size is known, and also after a load cut short by a bad value.
     move(reachablePosition(QRect(pos(), size()), availableScreenAreas()));
+
+    // From here on each change that the close writes is written within a second as well.
+    m_writtenSettings = windowSettings();
+    m_writeTimer = new QTimer(this);
+    m_writeTimer->setSingleShot(true);
+    m_writeTimer->setInterval(1000);
+    connect(m_writeTimer, &QTimer::timeout, this, &frmMain::WriteSettings);
+    for (QCheckBox* box : {chk24hLocal, chk24hOther, chkDSTLocal, chk05Local})
+        connect(box, &QCheckBox::stateChanged, this, &frmMain::settingsChanged);
+    connect(lstTimeZoneLocal, &QListWidget::currentRowChanged, this, &frmMain::settingsChanged);
+    for (QAction* item : {mnSmall, mnMini, mnAlwaysOnTop})
+        connect(item, &QAction::toggled, this, &frmMain::settingsChanged);
+    // Changes the store could not write at once and still cannot.
+    store.onLateFailure([this](const RuntimeError& e) { reportError(e, "WriteSettings"); });
     return true;
+}
+
+// A first start has no Local zone stored: a new user's Other clock would be hours off until
+// they found the setting. The machine knows its own zone; where the table has no row for it,
+// the list stays as a first start always left it.
+void frmMain::presetLocalZone() {
+    const QTimeZone zone = m_services.clock.timeZone();
+    const QDateTime now = m_services.clock.now();
+    const auto row = zones::rowForUtcOffset(zone.standardTimeOffset(now));
+    if (!row) {
+        lstTimeZoneLocal->setCurrentRow(0);
+        return;
+    }
+    lstTimeZoneLocal->setCurrentRow(row->index);
+    if (zone.isDaylightTime(now))
+        chkDSTLocal->setChecked(true); // its handler checks the twin
+    setChecked(chk05Local, row->half, true);
 }
 
 void frmMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    SettingsStore& store = m_services.store;
+    if (m_writeTimer)
+        m_writeTimer->stop();
     try {
         // One change for the whole window, so a kill while closing leaves either the old or
         // the new window settings, and the file is rewritten once instead of once a key.
-        const QPoint position = pos();
-        QMap<QString, QString> values{
-            {keys::kTop, QString::number(twips::fromPixels(position.y()))},
-            {keys::kLeft, QString::number(twips::fromPixels(position.x()))},
-            {keys::kWidth, QString::number(twips::fromPixels(frameGeometry().width()))},
-            {keys::kSmall, keys::boolText(mnSmall->isChecked())},
-            {keys::kMini, keys::boolText(mnMini->isChecked())},
-            {keys::kAlwaysOnTop, keys::boolText(mnAlwaysOnTop->isChecked())},
-            {keys::kLocalIndex, QString::number(lstTimeZoneLocal->currentRow())},
-        };
-        const std::array<std::pair<const QString*, QCheckBox*>, 4> boxes = {{
-            {&keys::kChk24hLocal, chk24hLocal},
-            {&keys::kChk24hOther, chk24hOther},
-            {&keys::kChkDSTLocal, chkDSTLocal},
-            {&keys::kChk05Local, chk05Local},
-        }};
-        for (const auto& [key, box] : boxes)
-            values.insert(*key, box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-        store.writeSection(keys::kSettings, values);
+        m_services.store.writeSection(keys::kSettings, windowSettings());
         if (m_currSetup.isEmpty())
             m_currSetup = keys::kDefaultSetup;
         SaveSettings(m_currSetup);
-        m_mru.store(store);
+        // Whatever the store could not write yet gets a second more; the clock is closing.
+        m_services.store.flush(1000);
     } catch (const RuntimeError& e) {
         reportError(e, "Form_Unload");
     }
+}
+
+QMap<QString, QString> frmMain::windowSettings() const {
+    const QPoint position = pos();
+    QMap<QString, QString> values{
+        {keys::kTop, QString::number(twips::fromPixels(position.y()))},
+        {keys::kLeft, QString::number(twips::fromPixels(position.x()))},
+        {keys::kWidth, QString::number(twips::fromPixels(frameGeometry().width()))},
+        {keys::kSmall, keys::boolText(mnSmall->isChecked())},
+        {keys::kMini, keys::boolText(mnMini->isChecked())},
+        {keys::kAlwaysOnTop, keys::boolText(mnAlwaysOnTop->isChecked())},
+        {keys::kLocalIndex, QString::number(lstTimeZoneLocal->currentRow())},
+    };
+    const std::array<std::pair<const QString*, QCheckBox*>, 4> boxes = {{
+        {&keys::kChk24hLocal, chk24hLocal},
+        {&keys::kChk24hOther, chk24hOther},
+        {&keys::kChkDSTLocal, chkDSTLocal},
+        {&keys::kChk05Local, chk05Local},
+    }};
+    for (const auto& [key, box] : boxes)
+        values.insert(*key, box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    values.insert(m_mru.values());
+    return values;
+}
+
+void frmMain::settingsChanged() {
+    // Started by the first change of a burst and not pushed back by later ones, so that a
+    // stream of changes still reaches the store every second.
+    if (m_writeTimer && !m_unloaded && !m_writeTimer->isActive())
+        m_writeTimer->start();
+}
+
+void frmMain::WriteSettings() {
+    const QMap<QString, QString> values = windowSettings();
+    if (values == m_writtenSettings)
+        return;
+    try {
+        m_services.store.writeSection(keys::kSettings, values);
+        m_writtenSettings = values;
+    } catch (const RuntimeError& e) {
+        // Once: a store that cannot be written would otherwise speak up at every move. The
+        // close tries again and says so.
+        if (!std::exchange(m_writeFailureReported, true))
+            reportError(e, "WriteSettings");
+    }
+}
+
+void frmMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    settingsChanged();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -148,9 +222,8 @@ void frmMain::RefreshSettings() {
             const bool half = store.read(m_currSetup, keys::kChk05Other) == QLatin1String("1");
             setChecked(chk05Other, half, true);
             if (zones::isValidIndex(index)) {
-                lstTimeZoneOther->setEnabled(false);
+                const ProgramChange change(lstTimeZoneOther);
                 lstTimeZoneOther->setCurrentRow(index);
-                lstTimeZoneOther->setEnabled(true);
             }
         }
         for (QListWidget* list : {lstTimeZoneOther, lstTimeZoneLocal}) {
@@ -181,6 +254,7 @@ void frmMain::SaveSettings(const QString& setupName) {
 void frmMain::DoMRU(const QString& setupName) {
     m_mru.DoMRU(setupName);
     refreshMruMenu();
+    settingsChanged();
 }
 
 void frmMain::refreshMruMenu() {

@@ -5,11 +5,14 @@
 #include "MessageBoxes.h"
 #include "RuntimeError.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
+#include <QScreen>
 #include <QStyle>
 #include <exception>
 #include <utility>
@@ -19,6 +22,19 @@ namespace {
 QString readerError(const QImageReader& reader) {
     return reader.error() == QImageReader::UnknownError ? QStringLiteral("Invalid picture")
                                                         : reader.errorString();
+}
+
+// The client size that keeps the whole window, title bar and border included, on the screen's
+// free area. The window manager tells this window's frame only once it is shown, and a sizable
+// window's frame can be thicker than the main window's fixed one: twice the main window's frame
+// is kept free for it.
+QSize roomOnScreen(const QWidget* parent) {
+    const QWidget* main = parent != nullptr ? parent->window() : nullptr;
+    const QScreen* screen = main != nullptr ? main->screen() : QGuiApplication::primaryScreen();
+    QSize room = screen->availableGeometry().size();
+    if (main != nullptr)
+        room -= 2 * (main->frameGeometry().size() - main->size());
+    return room;
 }
 
 } // namespace
@@ -58,6 +74,7 @@ frmPic::frmPic(MessageBoxes& messages, QWidget* parent, QString picturePath)
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setCursor(Qt::OpenHandCursor);
 
     Picture2 = new QLabel(Picture1);
     Picture2->setObjectName(QStringLiteral("Picture2"));
@@ -75,7 +92,7 @@ frmPic::frmPic(MessageBoxes& messages, QWidget* parent, QString picturePath)
     connect(HScroll1, &QScrollBar::valueChanged, this, &frmPic::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &frmPic::VScroll1_Change);
 
-    resize(kOpeningClientSize);
+    resize(kOpeningClientSize.boundedTo(roomOnScreen(parent)));
     Form_Load();
 }
 
@@ -101,6 +118,45 @@ void frmPic::Form_Load() {
 void frmPic::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     Form_Resize();
+}
+
+void frmPic::wheelEvent(QWheelEvent* event) {
+    // A notch moves the picture as far as a notch scrolls any list: a few arrow steps.
+    QPoint eighths = event->angleDelta();
+    if (event->modifiers() & Qt::ShiftModifier)
+        eighths = {eighths.x() + eighths.y(), 0};
+    const int step = QApplication::wheelScrollLines() * VScroll1->singleStep();
+    HScroll1->setScrollValue(HScroll1->scrollValue() - eighths.x() * step / 120);
+    VScroll1->setScrollValue(VScroll1->scrollValue() - eighths.y() * step / 120);
+}
+
+void frmPic::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !Picture1->geometry().contains(event->pos())) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    m_dragOrigin = event->globalPosition().toPoint() +
+                   QPoint(HScroll1->scrollValue(), VScroll1->scrollValue());
+    Picture1->setCursor(Qt::ClosedHandCursor);
+}
+
+void frmPic::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_dragOrigin) {
+        QDialog::mouseMoveEvent(event);
+        return;
+    }
+    // The picture follows the pointer.
+    const QPoint values = *m_dragOrigin - event->globalPosition().toPoint();
+    HScroll1->setScrollValue(values.x());
+    VScroll1->setScrollValue(values.y());
+}
+
+void frmPic::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_dragOrigin && event->button() == Qt::LeftButton) {
+        m_dragOrigin.reset();
+        Picture1->setCursor(Qt::OpenHandCursor);
+    }
+    QDialog::mouseReleaseEvent(event);
 }
 
 void frmPic::Form_Resize() {

@@ -2,17 +2,22 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPoint>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 class MapScrollBar;
 class MessageBoxes;
 class QLabel;
 
 // "Time Zone Map": the map picture in a viewport with a horizontal and a vertical scroll bar.
-// Each opening loads the picture afresh at 571 x 509 pixels with its top-left corner in view;
-// nothing is stored. Each control has its name as objectName: Picture1 (the viewport,
-// which clips), Picture2 (the picture, at its own size), HScroll1 and VScroll1.
+// Each opening loads the picture afresh at 571 x 509 pixels (less where the screen is smaller)
+// with its top-left corner in view; nothing is stored. Besides the bars, the wheel scrolls the
+// picture (sideways with Shift) and dragging it pans it. Each control has its name as objectName:
+// Picture1 (the viewport, which clips), Picture2 (the picture, at its own size), HScroll1 and
+// VScroll1.
 class frmPic : public QDialog {
     Q_OBJECT
 
@@ -31,6 +36,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void Form_Load();
@@ -43,6 +52,8 @@ private:
     MessageBoxes& m_messages;
     QString m_picturePath;
     bool m_loaded = false;
+    // While the picture is dragged: the pointer's global position plus the bars' values.
+    std::optional<QPoint> m_dragOrigin;
 
     QWidget* Picture1 = nullptr;
     QLabel* Picture2 = nullptr;

@@ -21,3 +21,7 @@ void installFontSubstitutions() {
             QFont::insertSubstitution(face, substitute);
     }
 }
+
+QFont dialogFont() {
+    return QFont(QStringLiteral("MS Sans Serif"), 8);
+}

@@ -1,5 +1,7 @@
 #include "QtMessageBoxes.h"
 
+#include "Fonts.h"
+
 #include <QMessageBox>
 #include <QPointer>
 
@@ -54,6 +56,7 @@ MessageBoxes::Answer QtMessageBoxes::show(QWidget* parent, const QString& text, 
     auto box = std::make_unique<QMessageBox>(parent);
     const QPointer<QMessageBox> alive = box.get();
     box->setWindowTitle(title);
+    box->setFont(dialogFont());
     // Texts carry setup names and file paths; a name like "<b>" must show as typed.
     box->setTextFormat(Qt::PlainText);
     box->setText(text);

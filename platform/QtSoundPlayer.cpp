@@ -1,6 +1,11 @@
 #include "QtSoundPlayer.h"
 
+#include "BuiltInTone.h"
+#include "SoundFile.h"
+
 #include <QAudioDevice>
+#include <QAudioSink>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -9,11 +14,8 @@
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QMutex>
-#include <QSoundEffect>
 #include <QThread>
 #include <QTimer>
-#include <QUrl>
-#include <QtEndian>
 
 #include <algorithm>
 #include <atomic>
@@ -23,9 +25,7 @@
 #include <optional>
 #include <utility>
 
-#include <fcntl.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -46,101 +46,6 @@ public:
 private:
     int m_fd;
 };
-
-bool readAt(int fd, qint64 offset, char* buffer, qint64 length) {
-    while (length > 0) {
-        const ssize_t got = ::pread(fd, buffer, size_t(length), off_t(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        buffer += got;
-        offset += got;
-        length -= got;
-    }
-    return true;
-}
-
-// --- The file ------------------------------------------------------------------------------
-
-// Qt 6.4 never finishes loading some files that a player should either play or refuse: a
-// data chunk running past the end of the file, a chunk of odd length before the samples (it
-// ignores the pad byte) and a data size that is not a whole number of samples all leave the
-// sound "Loading" for good, and the stuck load stays in Qt's sample cache until the process
-// ends. So the headers are walked here, and only what Qt can load to the end is handed over.
-// On success the sound's length in milliseconds goes to `lengthMs`.
-QString checkWavFile(const QString& path, qint64& lengthMs) {
-    // Non-blocking, so that a FIFO put in the file's place cannot hang the window.
-    const Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return QStringLiteral("File not found: %1").arg(path);
-        return QStringLiteral("Cannot read file: %1").arg(path);
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        return QStringLiteral("Cannot read file: %1").arg(path);
-    if (!S_ISREG(info.st_mode))
-        return QStringLiteral("Not a file: %1").arg(path);
-    const qint64 fileSize = info.st_size;
-    if (fileSize > QtSoundPlayer::MaxFileSize)
-        return QStringLiteral("File too large: %1").arg(path);
-
-    const QString notWav = QStringLiteral("Not a WAV file: %1").arg(path);
-    const QString truncated = QStringLiteral("Truncated WAV file: %1").arg(path);
-    const QString unsupported = QStringLiteral("Unsupported WAV format: %1").arg(path);
-
-    char riff[12];
-    if (!readAt(fd.get(), 0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
-        std::memcmp(riff + 8, "WAVE", 4) != 0)
-        return notWav;
-
-    int bytesPerSample = 0;
-    qint64 bytesPerSecond = 0;
-    qint64 offset = sizeof riff;
-    for (int chunks = 0; chunks < 64; ++chunks) {
-        char header[8];
-        if (!readAt(fd.get(), offset, header, sizeof header))
-            return bytesPerSample == 0 ? notWav : truncated;
-        const qint64 size = qFromLittleEndian<quint32>(header + 4);
-        const qint64 body = offset + qint64(sizeof header);
-
-        if (std::memcmp(header, "data", 4) == 0) {
-            if (bytesPerSample == 0)
-                return notWav; // samples before their format
-            if (body + size > fileSize)
-                return truncated;
-            if (size % bytesPerSample != 0)
-                return truncated;
-            lengthMs = size * 1000 / bytesPerSecond;
-            return {};
-        }
-        if (size % 2 != 0)
-            return unsupported;
-        if (std::memcmp(header, "fmt ", 4) == 0) {
-            uchar format[16];
-            if (size < qint64(sizeof format))
-                return notWav;
-            if (!readAt(fd.get(), body, reinterpret_cast<char*>(format), sizeof format))
-                return truncated;
-            const auto tag = qFromLittleEndian<quint16>(format);
-            const auto channels = qFromLittleEndian<quint16>(format + 2);
-            const auto rate = qFromLittleEndian<quint32>(format + 4);
-            const auto bits = qFromLittleEndian<quint16>(format + 14);
-            // Plain integer PCM only: Qt 6.4 refuses float, A-law, mu-law and the
-            // extensible header.
-            if (tag != 1 || channels == 0 || rate == 0 ||
-                (bits != 8 && bits != 16 && bits != 24 && bits != 32))
-                return unsupported;
-            bytesPerSample = bits / 8;
-            bytesPerSecond = qint64(rate) * channels * bytesPerSample;
-        }
-        offset = body + size;
-        if (offset > fileSize)
-            return truncated;
-    }
-    return notWav;
-}
 
 // --- The sound server ----------------------------------------------------------------------
 
@@ -248,8 +153,8 @@ bool soundServerReachable() {
 
 // --- The sound thread ----------------------------------------------------------------------
 
-// Qt Multimedia keeps its server connection and its sample cache for the whole process, tied
-// to the thread that used them first, and it reconnects after a server restart through that
+// Qt Multimedia keeps its server connection for the whole process, tied to the thread that
+// used it first, and it reconnects after a server restart through that
 // thread's event loop. So all players share one thread that lasts as long as the application.
 QThread* g_soundThread = nullptr;
 
@@ -280,18 +185,19 @@ class QtSoundPlayer::Playback : public QObject {
 public:
     enum class Outputs { Unknown, Available, None };
     struct Request {
-        QString path; // absolute; empty: only stop
-        qint64 lengthMs = 0;
+        std::unique_ptr<SoundFile> file; // opened; neither file nor tone: only stop
+        bool tone = false;
     };
 
     Playback() {
-        // A load that never ends is abandoned; the next start would replace it anyway.
-        m_loadDeadline.setSingleShot(true);
-        m_loadDeadline.setInterval(60'000);
-        connect(&m_loadDeadline, &QTimer::timeout, this, &Playback::drop);
         m_retry.setSingleShot(true);
         m_retry.setInterval(500);
         connect(&m_retry, &QTimer::timeout, this, &Playback::attempt);
+        m_ending.setSingleShot(true);
+        connect(&m_ending, &QTimer::timeout, this, [this] {
+            drop();
+            m_pcm = {};
+        });
     }
 
     // Any thread. Only the latest request counts: when the sound thread was held up, the
@@ -309,6 +215,11 @@ public:
     Outputs outputs() const { return m_outputs; }
 
 private:
+    bool newerRequest() {
+        const QMutexLocker lock(&m_mutex);
+        return m_pending.has_value();
+    }
+
     void serve() {
         std::optional<Request> request;
         {
@@ -318,12 +229,19 @@ private:
         if (!request)
             return;
         drop();
+        m_pcm = {};
         if (!m_serverSeen)
             return;
         refreshOutputs();
-        if (request->path.isEmpty() || m_outputs != Outputs::Available)
+        if ((!request->file && !request->tone) || m_outputs != Outputs::Available)
             return;
-        m_current = std::move(*request);
+        Pcm pcm = request->file ? request->file->decode(outputRate(request->file->rate(),
+                                                                   request->file->outputChannels()))
+                                : alarmTone(outputRate(0, 1));
+        // A start that came in while decoding replaces this one before it is heard.
+        if (pcm.samples.isEmpty() || newerRequest())
+            return;
+        m_pcm = std::move(pcm);
         m_attempts = 0;
         attempt();
     }
@@ -338,53 +256,66 @@ private:
         m_outputs = QMediaDevices::audioOutputs().isEmpty() ? Outputs::None : Outputs::Available;
     }
 
-    void attempt() {
-        ++m_attempts;
-        m_sinceReady.invalidate();
-        // A fresh effect each time, on the output that is the default now.
-        m_effect = std::make_unique<QSoundEffect>(QMediaDevices::defaultAudioOutput());
-        QSoundEffect* effect = m_effect.get();
-        connect(effect, &QSoundEffect::statusChanged, this, [this, effect] {
-            if (effect != m_effect.get())
-                return;
-            if (effect->status() == QSoundEffect::Error) {
-                drop();
-            } else if (effect->status() == QSoundEffect::Ready) {
-                m_loadDeadline.stop();
-                m_sinceReady.start();
-            }
-        });
-        connect(effect, &QSoundEffect::playingChanged, this, [this, effect] {
-            if (effect != m_effect.get() || effect->isPlaying() ||
-                effect->status() == QSoundEffect::Loading)
-                return;
-            // Within about three seconds of a sound server restart Qt 6.4 still holds its old
-            // connection, and a start ends the moment the sample is ready. Such a start is tried
-            // again until Qt has reconnected.
-            const bool cutShort =
-                m_sinceReady.isValid() && m_sinceReady.elapsed() * 2 < m_current.lengthMs;
-            // Done or failed: give the server stream back rather than keep it until next time.
-            drop();
-            if (cutShort && m_attempts < MaxAttempts)
-                m_retry.start();
-        });
-        // Qt caches samples by URL, a load that never ends included; a URL of its own per start
-        // keeps such a load from pinning the file, and a file changed since is read afresh.
-        QUrl url = QUrl::fromLocalFile(m_current.path);
-        url.setQuery(QString::number(++m_starts));
-        effect->setSource(url);
-        effect->play();
-        m_loadDeadline.start();
+    // The file's own rate when the output takes it (the sound server converts it), otherwise
+    // the output's: Qt 6.4 divides by zero at rates far below 8 kHz.
+    static int outputRate(int rate, int channels) {
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        QAudioFormat format;
+        format.setSampleFormat(QAudioFormat::Int16);
+        format.setChannelCount(channels);
+        format.setSampleRate(rate);
+        if (rate >= 8000 && rate <= 192000 && device.isFormatSupported(format))
+            return rate;
+        const int preferred = device.preferredFormat().sampleRate();
+        return preferred >= 8000 && preferred <= 192000 ? preferred : 48000;
     }
 
+    qint64 lengthMs() const {
+        return qint64(m_pcm.samples.size()) * 1000 / (2 * m_pcm.channels * m_pcm.rate);
+    }
+
+    void attempt() {
+        ++m_attempts;
+        QAudioFormat format;
+        format.setSampleFormat(QAudioFormat::Int16);
+        format.setChannelCount(m_pcm.channels);
+        format.setSampleRate(m_pcm.rate);
+        // A fresh sink each time, on the output that is the default now.
+        m_sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
+        QAudioSink* sink = m_sink.get();
+        connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
+            if (sink != m_sink.get())
+                return;
+            if (state == QAudio::IdleState) {
+                // Every sample is handed over; the server still plays the last of them.
+                m_ending.start(int(std::max<qint64>(lengthMs() - m_sinceStart.elapsed(), 0)) + 500);
+            } else if (state == QAudio::StoppedState && sink->error() != QAudio::NoError) {
+                // Within about three seconds of a sound server restart Qt 6.4 still holds its
+                // old connection, and a start fails at once. It is tried again until Qt has
+                // reconnected.
+                drop();
+                if (m_attempts < MaxAttempts)
+                    m_retry.start();
+            }
+        });
+        m_buffer.close();
+        m_buffer.setData(m_pcm.samples);
+        m_buffer.open(QIODevice::ReadOnly);
+        m_sinceStart.start();
+        sink->start(&m_buffer);
+    }
+
+    // Stops the sound playing; its samples stay for another attempt.
     void drop() {
-        m_loadDeadline.stop();
         m_retry.stop();
-        if (QSoundEffect* effect = m_effect.release()) {
-            effect->stop();
-            // This may run inside one of the effect's own signals.
-            effect->deleteLater();
+        m_ending.stop();
+        if (QAudioSink* sink = m_sink.release()) {
+            sink->stop();
+            // This may run inside one of the sink's own signals.
+            sink->deleteLater();
         }
+        m_buffer.close();
+        m_buffer.setData(QByteArray());
     }
 
     static constexpr int MaxAttempts = 12; // 500 ms apart: Qt reconnects every 3 s
@@ -395,14 +326,14 @@ private:
     std::atomic<Outputs> m_outputs = Outputs::Unknown;
 
     // Sound thread only.
-    QTimer m_loadDeadline{this};
     QTimer m_retry{this};
+    QTimer m_ending{this};
     std::unique_ptr<QMediaDevices> m_devices;
-    std::unique_ptr<QSoundEffect> m_effect;
-    Request m_current;
+    std::unique_ptr<QAudioSink> m_sink;
+    QBuffer m_buffer{this};
+    Pcm m_pcm;
     int m_attempts = 0;
-    QElapsedTimer m_sinceReady;
-    quint64 m_starts = 0;
+    QElapsedTimer m_sinceStart;
 };
 
 // --- QtSoundPlayer ---------------------------------------------------------------------------
@@ -422,10 +353,15 @@ QString QtSoundPlayer::play(const QString& path) {
         m_playback->request({}, false);
         return {};
     }
-    qint64 lengthMs = 0;
-    if (const QString error = checkWavFile(path, lengthMs); !error.isEmpty()) {
-        m_playback->request({}, false);
-        return error;
+    Playback::Request request;
+    if (path == BuiltInAlarmTone) {
+        request.tone = true;
+    } else {
+        request.file = std::make_unique<SoundFile>();
+        if (const QString error = request.file->open(path); !error.isEmpty()) {
+            m_playback->request({}, false);
+            return error;
+        }
     }
     const bool reachable = soundServerReachable();
     if (!reachable || m_playback->outputs() == Playback::Outputs::None) {
@@ -434,6 +370,6 @@ QString QtSoundPlayer::play(const QString& path) {
         m_playback->request({}, reachable);
         return QStringLiteral("No audio output device");
     }
-    m_playback->request({QFileInfo(path).absoluteFilePath(), lengthMs}, true);
+    m_playback->request(std::move(request), true);
     return {};
 }

@@ -2,14 +2,14 @@
 
 #include "SoundPlayer.h"
 
-#include <QtGlobal>
-
-// The application's one sound player, over Qt Multimedia's QSoundEffect.
+// The application's one sound player: libsndfile decodes, Qt Multimedia's QAudioSink plays.
 //
-// play() only checks the file (reading its headers, never the samples) and whether a sound
-// server is listening, then hands the path to a thread of its own and returns. Everything that
-// talks to the sound server happens on that thread, because Qt 6.4 waits there without a
-// timeout: a stalled server would otherwise freeze the window.
+// play() only reads the file's headers (never the samples) and checks whether a sound server is
+// listening, then hands the opened file to a thread of its own and returns. That thread decodes
+// and converts the samples and does everything that talks to the sound server, because Qt 6.4
+// waits there without a timeout: a stalled server would otherwise freeze the window.
+//
+// The path BuiltInAlarmTone (BuiltInTone.h) plays a short tone made in code.
 class QtSoundPlayer final : public SoundPlayer {
 public:
     QtSoundPlayer();
@@ -20,9 +20,6 @@ public:
     // Stops the sound playing, then starts `path`; an empty path only stops. Returns "" when
     // the sound was handed over, otherwise why nothing can be played.
     QString play(const QString& path) override;
-
-    // Bigger files are refused: Qt decodes the whole file into memory before playing it.
-    static constexpr qint64 MaxFileSize = qint64(256) * 1024 * 1024;
 
 private:
     class Playback;

@@ -1,5 +1,6 @@
 #include "QtWindowStacking.h"
 
+#include <QApplication>
 #include <QWidget>
 #include <QWindow>
 
@@ -9,10 +10,17 @@ void QtWindowStacking::setTopMost(QWidget* window, bool topMost) {
     QWindow* const handle = window->windowHandle();
     if (handle == nullptr)
         return;
-    // The state is asked for on every tick; telling the window manager only about changes keeps
-    // that free. Reading the flag from the QWindow (not a copy kept here) also covers a window
-    // that was recreated without it.
-    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) == topMost)
+    // Reading the flag from the QWindow (not a copy kept here) also covers a window that was
+    // recreated without it.
+    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != topMost)
+        handle->setFlag(Qt::WindowStaysOnTopHint, topMost);
+    if (!topMost || !handle->isVisible() || handle->windowState() == Qt::WindowMinimized)
         return;
-    handle->setFlag(Qt::WindowStaysOnTopHint, topMost);
+    // Another above-others window may have come over the clock since the last tick. Setting the
+    // flag again does not restack; a raise does, and takes no focus. Not while a modal window
+    // or a popup of ours is up: that must stay in front of the clock.
+    if (QApplication::activeModalWidget() != nullptr ||
+        QApplication::activePopupWidget() != nullptr)
+        return;
+    handle->raise();
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "RuntimeError.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 // The per-user settings store: application "Meridex", sections of keys holding short texts.
 // Section names are any text a user can type; implementations round-trip them exactly.
@@ -11,7 +15,9 @@ public:
     virtual ~SettingsStore() = default;
     // The stored text, or "" when the section or key does not exist.
     virtual QString read(const QString& section, const QString& key) const = 0;
-    // Stores the text durably before returning; throws RuntimeError when it cannot.
+    // Stores the text durably before returning, or, while another program holds the file, keeps
+    // it in memory (reads see it at once) and stores it at the next chance; throws RuntimeError
+    // when it cannot be stored at all.
     virtual void write(const QString& section, const QString& key, const QString& value) = 0;
     // Stores several keys of one section as one change: a crash at any moment leaves the
     // section with all of the old values or all of the new ones, never a mix. Throws
@@ -24,4 +30,22 @@ public:
     // Removes a whole section; throws RuntimeError when it does not exist or cannot be removed.
     virtual void deleteSection(const QString& section) = 0;
     virtual bool hasSection(const QString& section) const = 0;
+    // Gives the changes kept in memory up to `msecs` to be stored; throws RuntimeError when some
+    // still are not and nobody has been told yet.
+    virtual void flush(int /*msecs*/) {}
+
+    // Told once when changes kept in memory still cannot be stored a while later; the store
+    // goes on trying.
+    void onLateFailure(std::function<void(const RuntimeError&)> handler) {
+        m_lateFailure = std::move(handler);
+    }
+
+protected:
+    void reportLateFailure(const RuntimeError& error) const {
+        if (m_lateFailure)
+            m_lateFailure(error);
+    }
+
+private:
+    std::function<void(const RuntimeError&)> m_lateFailure;
 };

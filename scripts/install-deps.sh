@@ -14,25 +14,28 @@ set -euo pipefail
 
 # ---- The one list of packages ---------------------------------------------
 # To build and run: compiler, CMake + Ninja, Qt 6 Widgets and Multimedia, the
-# X11 and Wayland platform plugins, OpenGL headers Qt's CMake files ask for, and
-# the Liberation fonts standing in for the design's fonts.
+# X11 and Wayland platform plugins, libsndfile and libsamplerate (decoding and
+# resampling sounds), OpenGL headers Qt's CMake files ask for, and the
+# Liberation fonts standing in for the design's fonts.
 RUN_PACKAGES=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins qt6-wayland
-    libgl-dev fonts-liberation
+    libsndfile1-dev libsamplerate0-dev libgl-dev fonts-liberation
 )
 # Virtual display for a machine without a screen.
 XVFB_PACKAGES=(xvfb xauth)
 # Tests: X server + window manager + X tools + clipboard + screenshots (end-to-end), a
+# Wayland desktop with XWayland (weston), a
 # sound server with its recorder, the wall clock moved from outside, sound
-# files, the harness's Python, launcher/metadata validators, clang with its
+# files, the harness's Python, launcher/metadata validators, a session bus of its
+# own (one clock per display), clang with its
 # sanitizer and libFuzzer runtimes, and GMT with its coastlines and
 # borders, and Ghostscript for the time zone map.
 TEST_PACKAGES=(
     "${XVFB_PACKAGES[@]}"
-    openbox xdotool wmctrl xclip x11-utils imagemagick
+    openbox xdotool wmctrl xclip x11-utils imagemagick weston xwayland
     pulseaudio pulseaudio-utils faketime sox python3
-    desktop-file-utils appstream
+    desktop-file-utils appstream dbus-daemon
     clang libclang-rt-14-dev
     gmt gmt-gshhg-low gmt-dcw ghostscript
 )

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Takes the README's pictures of the three window sizes (normal, Small, Mini)
-# from the real program on a virtual display with a window manager, title bar
-# and border included, and writes them to docs/screenshots/{normal,small,mini}.png (or to the
-# folder given second).
+# Takes the README's pictures of the three window sizes (normal, Small, Mini), each with both
+# clocks in 12-hour and in 24-hour time, and of the normal size at twice the scale
+# (QT_SCALE_FACTOR=2), from the real program on a virtual display with a window manager, title
+# bar and border included, and writes them to docs/screenshots/{normal,small,mini}-{12h,24h}.png
+# and normal-2x.png (or to the folder given second).
 #
 #   bash scripts/screenshots.sh [path/to/meridex [folder]]     (default: build/meridex)
 #
@@ -32,16 +33,20 @@ from harness import Failure, Session, wait_for
 binary, out_dir, assets = (Path(a).resolve() for a in sys.argv[1:4])
 
 SETTINGS = {
-    "Top": "1500", "Left": "1500",
-    "LocalIndex": "16", "chkDSTLocal": "1", "chk24hLocal": "0", "chk24hOther": "1",
+    "Top": "1500", "Left": "1500", "LocalIndex": "16", "chkDSTLocal": "1",
     "currSetup": "Tokyo", "nbSetup": "1", "Setup0": "Tokyo",
 }
 SETUPS = {"Tokyo": {"OtherIndex": "2", "chkDSTOther": "0", "chk05Other": "0"}}
-# name, stored size marks, outer size in twips (one clock in 12-hour time: wide times)
-SIZES = [
-    ("normal", {}, (6075, 2700)),
-    ("small", {"Small": "True"}, (3475, 1580)),
-    ("mini", {"Mini": "True"}, (1920, 1440)),
+H12, H24 = {"chk24hLocal": "0", "chk24hOther": "0"}, {"chk24hLocal": "1", "chk24hOther": "1"}
+# name, stored marks, outer size in twips (12-hour times are wide, 24-hour ones narrow), scale
+SHOTS = [
+    ("normal-12h", H12, (6075, 2700), 1),
+    ("small-12h", {**H12, "Small": "True"}, (3475, 1580), 1),
+    ("mini-12h", {**H12, "Mini": "True"}, (1920, 1440), 1),
+    ("normal-24h", H24, (5115, 2700), 1),
+    ("small-24h", {**H24, "Small": "True"}, (3000, 1580), 1),
+    ("mini-24h", {**H24, "Mini": "True"}, (1440, 1440), 1),
+    ("normal-2x", H12, (6075, 2700), 2),
 ]
 # The program's clock is set half a second before the second to show; its tick just after
 # that second redraws every line. The picture is taken while that second lasts.
@@ -49,8 +54,9 @@ BEFORE = "2026-06-15 09:41:28.5"
 SHOWN_FROM, SHOWN_UNTIL = 1.7, 2.4  # seconds after setting the clock
 
 
-def settled(session, wid, twips):
-    return all(abs(a - round(t / 15)) <= 2 for a, t in zip(session.geometry(wid)[2:], twips))
+def settled(session, wid, twips, scale):
+    return all(abs(a - scale * round(t / 15)) <= 2 * scale
+               for a, t in zip(session.geometry(wid)[2:], twips))
 
 
 def wait_until(instant):
@@ -75,12 +81,13 @@ def take(session, app, wid, path):
 
 with tempfile.TemporaryDirectory(prefix="meridex-shots-") as work:
     with Session(work) as session:
-        for name, marks, twips in SIZES:
+        for name, marks, twips, scale in SHOTS:
+            session.env["QT_SCALE_FACTOR"] = str(scale)
             ini = {"Settings": {**SETTINGS, **marks}, **SETUPS}
             app = session.start(binary, ini=ini, cwd=assets, name=name,
                                 faketime="2026-06-15 09:41:00")
             wid = session.window(".*", app)
-            wait_for(lambda: settled(session, wid, twips), 10, f"the {name} size")
+            wait_for(lambda: settled(session, wid, twips, scale), 10, f"the {name} size")
             session.x("xdotool", "mousemove", "1270", "1015")  # nothing under the mouse lights up
             path = out_dir / f"{name}.png"
             width, height = take(session, app, wid, path)

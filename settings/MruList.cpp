@@ -35,13 +35,9 @@ void MruList::restore(const SettingsStore& store) {
     }
 }
 
-void MruList::store(SettingsStore& store) const {
+QMap<QString, QString> MruList::values() const {
     QMap<QString, QString> values;
-    for (int n = 1; n <= kSize; ++n) {
-        if (entry(n).caption.isEmpty())
-            break;
+    for (int n = 1; n <= kSize && !entry(n).caption.isEmpty(); ++n)
         values.insert(keys::mruKey(n), entry(n).caption);
-    }
-    if (!values.isEmpty())
-        store.writeSection(keys::kSettings, values);
+    return values;
 }

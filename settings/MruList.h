@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <array>
 
@@ -25,9 +26,9 @@ public:
 
     // "MRU1".."MRU5" keep their positions; an entry missing in between stays hidden.
     void restore(const SettingsStore& store);
-    // Writes the leading non-empty captions; the first empty one ends the list and later keys
-    // keep what they held.
-    void store(SettingsStore& store) const;
+    // What is stored: the leading non-empty captions; the first empty one ends the list and
+    // later keys keep what they held.
+    QMap<QString, QString> values() const;
 
 private:
     Entry& at(int n) { return m_entries.at(static_cast<std::size_t>(n - 1)); }

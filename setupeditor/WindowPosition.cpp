@@ -25,8 +25,11 @@ QPoint read(const SettingsStore& store, const QString& leftKey, const QString& t
             toPixels(Val(store.read(keys::kSettings, topKey)))};
 }
 
-QPoint readReachable(const SettingsStore& store, const QString& leftKey, const QString& topKey,
-                     QSize size) {
+std::optional<QPoint> readReachable(const SettingsStore& store, const QString& leftKey,
+                                    const QString& topKey, QSize size) {
+    if (store.read(keys::kSettings, leftKey).isEmpty() &&
+        store.read(keys::kSettings, topKey).isEmpty())
+        return std::nullopt;
     return reachablePosition(QRect(read(store, leftKey, topKey), size), availableScreenAreas());
 }
 

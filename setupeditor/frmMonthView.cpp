@@ -1,6 +1,7 @@
 #include "frmMonthView.h"
 
 #include "Clock.h"
+#include "Fonts.h"
 #include "MessageBoxes.h"
 #include "RuntimeError.h"
 #include "Services.h"
@@ -22,6 +23,7 @@ frmMonthView::frmMonthView(Services& services, QWidget* parent)
     : QDialog(parent), m_services(services) {
     setObjectName(QStringLiteral("frmMonthView"));
     setWindowTitle(QStringLiteral("Pick Alarm Date"));
+    setFont(dialogFont());
 
     MonthView1 = new QCalendarWidget(this);
     MonthView1->setObjectName(QStringLiteral("MonthView1"));
@@ -40,8 +42,9 @@ void frmMonthView::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    move(windowposition::readReachable(m_services.store, setuptexts::kPickerLeft,
-                                       setuptexts::kPickerTop, size()));
+    if (const auto stored = windowposition::readReachable(m_services.store, setuptexts::kPickerLeft,
+                                                          setuptexts::kPickerTop, size()))
+        move(*stored);
     MonthView1->setSelectedDate(m_services.clock.now().date());
 }
 

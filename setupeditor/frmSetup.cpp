@@ -5,6 +5,7 @@
 
 #include "Clock.h"
 #include "DateFormat.h"
+#include "Fonts.h"
 #include "MessageBoxes.h"
 #include "Numeric.h"
 #include "ProgramChange.h"
@@ -69,13 +70,15 @@ frmSetup::frmSetup(Services& services, SetupHost& host, QWidget* parent)
       }) {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Meridex Setup"));
+    setFont(dialogFont());
     buildControls();
     connectHandlers();
 
     // Form_Load: where the user left the window, its fixed height, and a full load on showing.
     resize(sizeHint().width(), windowposition::toPixels(kHeightTwips));
-    move(windowposition::readReachable(m_services.store, setuptexts::kEditorLeft,
-                                       setuptexts::kEditorTop, size()));
+    if (const auto stored = windowposition::readReachable(m_services.store, setuptexts::kEditorLeft,
+                                                          setuptexts::kEditorTop, size()))
+        move(*stored);
     m_reload = true;
 }
 
@@ -95,6 +98,12 @@ void frmSetup::buildControls() {
     // completion that could change a name's capitals.
     cmbSetup->setInsertPolicy(QComboBox::NoInsert);
     cmbSetup->setCompleter(nullptr);
+    // When typing ends (Tab, a click on Save, Enter) the combo box would pick the entry whose
+    // text equals the typed name, as if it had been chosen from the list: the editor would then
+    // reload that setup's stored values over the person's edits. Only a choice from the list
+    // (popup, arrow keys) loads a setup; a typed name is a name for Save.
+    disconnect(cmbSetup->lineEdit(), &QLineEdit::editingFinished, cmbSetup, nullptr);
+    disconnect(cmbSetup->lineEdit(), &QLineEdit::returnPressed, cmbSetup, nullptr);
     cmbSetup->setMinimumContentsLength(16);
     Label1->setBuddy(cmbSetup);
 
@@ -231,6 +240,18 @@ bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
             cmdOK_Click();
             // The time box still gets its key, as any other key typed there.
             return false;
+        }
+        // The keyboard's way to what a click on these boxes opens: the keys that open a
+        // drop-down elsewhere, and on the sound box, which takes no typing, Enter and Space too.
+        const bool dropDown = key->key() == Qt::Key_F4 ||
+                              (key->key() == Qt::Key_Down && key->modifiers() & Qt::AltModifier);
+        if (watched == txtAlarmSound && (enter || dropDown || key->key() == Qt::Key_Space)) {
+            txtAlarmSound_Click();
+            return true;
+        }
+        if (watched == txtAlarmTime && dropDown) {
+            txtAlarmTime_Click();
+            return true;
         }
     } else if (event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);

@@ -6,6 +6,7 @@
 #include "TickSchedule.h"
 
 #include <QTest>
+#include <QTimeZone>
 
 using Rows = std::vector<std::size_t>;
 Q_DECLARE_METATYPE(Rows)
@@ -44,23 +45,66 @@ private slots:
     }
 
     void minuteGate_data() {
-        QTest::addColumn<QString>("ticks"); // each tick's minute: + tested, - not tested again
-        QTest::newRow("set back a little") << "100+ 100- 101+ 102+ 100- 101- 103+";
-        QTest::newRow("jumped, then reached") << "100+ 105+ 103+ 104+ 105-";
-        QTest::newRow("set back an hour: a new start") << "100+ 160+ 100+";
+        // The zone, the date and the ticks: "t" one at a time, "..t" one a second up to it, "~t"
+        // the first after a sleep until it; then the minutes tested in order ("a-b" each minute
+        // from a to b, "*" late).
+        QTest::addColumn<QString>("ticks");
+        QTest::addColumn<QString>("tested");
+        const auto row = [](const char* name, const char* ticks, const char* tested) {
+            QTest::newRow(name) << ticks << tested;
+        };
+        row("set back a little",
+            "UTC 2026-12-07 14:00:59 14:01:00 14:00:58 ..14:01:05 13:55:00 ..14:02:00",
+            "14:00-14:01 13:55-13:59 14:02");
+        row("set back ten minutes: a new start", "UTC 2026-12-07 14:01:00 13:50:00 ..14:01:00",
+            "14:01 13:50-14:01");
+        row("jumped over, then reached", "UTC 2026-12-07 14:09:00 14:11:50 14:09:30 ..14:10:30",
+            "14:09 14:11 14:10");
+        row("set forward by hand", "UTC 2026-12-07 06:59:00 07:05:00", "06:59 07:05");
+        row("slept 06:55-07:20", "UTC 2026-12-07 06:55:00 ~07:20:00", "06:55 06:56-07:19* 07:20");
+        row("slept 05:00-07:30: an hour late at most", "UTC 2026-12-07 05:00:00 ~07:30:00",
+            "05:00 06:30-07:29* 07:30");
+        row("daylight saving ends: the hour comes twice",
+            "America/New_York 2026-11-01 00:59:00 ..02:01:00", "00:59-02:01");
+        row("daylight saving begins: the hour is skipped",
+            "America/New_York 2026-03-08 01:59:00 ..03:01:00", "01:59 02:00-02:59* 03:00-03:01");
     }
     void minuteGate() {
         QFETCH(QString, ticks);
+        QFETCH(QString, tested);
+        QStringList words = ticks.split(u' ');
+        const QTimeZone zone(words.takeFirst().toLatin1());
+        const QDate date = QDate::fromString(words.takeFirst(), Qt::ISODate);
         AlarmMinuteGate gate;
-        for (const QString& tick : ticks.split(u' '))
-            QVERIFY2(gate.enter(tick.chopped(1).toInt()) == tick.endsWith(u'+'), qPrintable(tick));
+        QDateTime now;
+        std::chrono::milliseconds slept{0};
+        QStringList got, want;
+        for (const QString& word : words) {
+            const bool each = word.startsWith(u'.'), sleep = word.startsWith(u'~');
+            const QDateTime to(date, QTime::fromString(word.mid(each ? 2 : sleep), Qt::ISODate),
+                               zone);
+            slept += std::chrono::milliseconds(sleep ? now.msecsTo(to) : 0);
+            do {
+                now = each ? now.addSecs(1) : to;
+                for (const AlarmMinute& m : gate.enter(now, slept))
+                    got << datevalue::timePart(m.time).toString(u"HH:mm") + (m.late ? "*" : "");
+            } while (now.time() < to.time());
+        }
+        for (const QString& run : tested.split(u' ')) {
+            const QStringList ends = run.chopped(run.endsWith(u'*')).split(u'-');
+            for (QTime t = QTime::fromString(ends.front(), Qt::ISODate);
+                 t <= QTime::fromString(ends.back(), Qt::ISODate); t = t.addSecs(60))
+                want << t.toString(u"HH:mm") + (run.endsWith(u'*') ? "*" : "");
+        }
+        QCOMPARE(got, want);
     }
 
     // Just after the next whole second: the display changes with it and no minute is skipped.
     void nextTick() {
-        for (const int msec : {0, 1, 500, 998, 999}) {
-            const int tick = msec + ticks::msUntilNextTick(QTime(12, 34, 59, msec)); // from :59
-            QVERIFY2(tick > 1000 && tick < 1020, qPrintable(QString::number(msec)));
+        using namespace std::chrono;
+        for (const nanoseconds into : {0ns, 1ns, 500'000'000ns, 999'999'999ns}) {
+            const nanoseconds tick = into + ticks::untilNextTick(into);
+            QVERIFY2(tick > 1s && tick < 1001ms, qPrintable(QString::number(into.count())));
         }
     }
 };

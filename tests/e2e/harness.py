@@ -35,8 +35,8 @@ from types import SimpleNamespace
 
 FAKETIME_LIBRARY = "/usr/lib/*/faketime/libfaketimeMT.so.1"
 # The main window's popup menu, top to bottom (separators left out: the arrow keys skip them).
-MENU = ["Mini", "Small", "Minimize", "Always On Top", "Time Zone", "Local 24 hrs",
-        "Other 24 hrs", "Setup", "About", "View Map"]
+MENU = ["Mini", "Small", "Minimize", "Always On Top", "Start At Login", "Time Zone",
+        "Local 24 hrs", "Other 24 hrs", "Setup", "About", "View Map"]
 
 
 class Failure(AssertionError):
@@ -115,8 +115,8 @@ class Session:
     """Xvfb with openbox and, with sound=True, PulseAudio with a null sink whose monitor parec
     records to work/sound.raw. A context manager; a failure inside leaves failure.png."""
 
-    def __init__(self, work, sound=False):
-        self.work, self.sound, self.procs = Path(work), sound, []
+    def __init__(self, work, sound=False, wayland=False):
+        self.work, self.sound, self.wayland, self.procs = Path(work), sound, wayland, []
         self.work.mkdir(parents=True, exist_ok=True)
 
     def __enter__(self):
@@ -130,7 +130,7 @@ class Session:
                         DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent", NO_AT_BRIDGE="1",
                         PULSE_SERVER=f"unix:{self.tmp}/pulse.sock")
         try:
-            self.start_x()
+            self.start_wayland() if self.wayland else self.start_x()
             if self.sound:
                 self.start_sound()
         except BaseException:
@@ -190,6 +190,15 @@ class Session:
         wait_for(lambda: (self.x("wmctrl", "-n", "1") + self.x(*desktops)).endswith(" = 1\n"),
                  what="openbox on the display")
 
+    def start_wayland(self):
+        """Instead of Xvfb, weston with XWayland: WAYLAND_DISPLAY and DISPLAY as on a desktop."""
+        self.env["WAYLAND_DISPLAY"] = "wayland-mdx"  # in the session's own XDG_RUNTIME_DIR
+        self.spawn("weston", ["weston", "--backend=headless-backend.so", "--xwayland",
+                              "--socket=wayland-mdx"])
+        log = self.work / "weston.log"
+        self.env["DISPLAY"] = wait_for(lambda: re.search(r"listening on display (:\d+)",
+                                                         log.read_text()), what="XWayland")[1]
+
     def start_sound(self):
         socket = self.env["PULSE_SERVER"].removeprefix("unix:")
         self.spawn("pulseaudio", ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
@@ -210,12 +219,17 @@ class Session:
             raise Failure(f"{' '.join(argv)}: {done.stderr.decode(errors='replace')}")
         return done.stdout.decode(errors="replace")
 
-    def start(self, binary, ini=None, home=None, cwd=None, faketime=None, name="meridex"):
-        """Starts meridex in a fresh home (or `home`) holding `ini`, in TZ=UTC; with faketime
-        ("YYYY-MM-DD hh:mm:ss") its wall clock starts there and App.set_clock moves it."""
+    def start(self, binary, ini=None, home=None, cwd=None, faketime=None, name="meridex",
+              env_extra=None):
+        """Starts meridex in a fresh home (or `home`) holding `ini`, in TZ=UTC unless `env`
+        says otherwise; with faketime ("YYYY-MM-DD hh:mm:ss", UTC) its wall clock starts there
+        and App.set_clock moves it."""
         home = Path(home or self.work / f"home-{name}")
         env = dict(self.env, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
                    QT_QPA_PLATFORM="xcb", TZ="UTC")
+        if self.wayland:  # there the platform is the program's own choice
+            del env["QT_QPA_PLATFORM"]
+        env.update(env_extra or {})
         clock = None
         if faketime:
             clock, library = self.work / f"{name}.faketime", glob.glob(FAKETIME_LIBRARY)
@@ -292,14 +306,14 @@ class Session:
         return self.x("import", "-window", str(window), "-format", facts, "info:", check=True)
 
 
-def main(test):
+def main(test, needs=("Xvfb", "openbox")):
     """Runs test(ctx) with ctx.meridex, ctx.assets and ctx.work; exits 0, 1 or 77."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--meridex", type=Path, required=True)
     parser.add_argument("--source-dir", type=Path, default=Path(__file__).resolve().parents[2])
     parser.add_argument("--work-dir", type=Path)
     args = parser.parse_args()
-    missing = [t for t in ("Xvfb", "openbox") if not shutil.which(t)]
+    missing = [t for t in needs if not shutil.which(t)]
     if missing:
         print(f"SKIP: {' and '.join(missing)} not installed (bash scripts/install-deps.sh --test)")
         sys.exit(77)

@@ -1,11 +1,18 @@
 #!/usr/bin/env python3
 """Always On Top from the popup menu sets _NET_WM_STATE_ABOVE on the real window; choosing it
 again clears it."""
+import re
+
 from harness import Session, check, main, wait_for
 
 
 def above(s, wid):
     return "_NET_WM_STATE_ABOVE" in s.x("xprop", "-id", str(wid), "_NET_WM_STATE")
+
+
+def stacking(s):
+    return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+",
+                                           s.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING"))]
 
 
 def test(ctx):
@@ -14,6 +21,16 @@ def test(ctx):
         wid = s.window("Meridex", app)
         s.menu(app, wid, "Always On Top")
         wait_for(lambda: above(s, wid), what="_NET_WM_STATE_ABOVE after Always On Top")
+        # Another above-others window, put over the clock and given the focus, loses the top
+        # within a tick and keeps the focus.
+        other = s.spawn("xmessage", ["xmessage", "-geometry", "400x300+0+0", "covering"])
+        cover = wait_for(lambda: next((w for w, _, t in s.windows() if t == "xmessage"), 0))
+        s.x("wmctrl", "-i", "-r", str(cover), "-b", "add,above", check=True)
+        s.x("xdotool", "windowmove", str(wid), "10", "10", "windowactivate", "--sync", str(cover))
+        wait_for(lambda: stacking(s).index(wid) > stacking(s).index(cover),
+                 what="the clock back above the covering window")
+        check(int(s.x("xdotool", "getactivewindow")) == cover, "the clock took the focus")
+        s.stop(other)
         s.menu(app, wid, "Always On Top")
         # An open menu drops the state too: it must stay off over the clock's next two ticks
         # (three different faces), when a mark still set would have put it back.

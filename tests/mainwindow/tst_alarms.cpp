@@ -1,5 +1,6 @@
 // Alarms over a clock the test moves: what rings in which minute, whatever the ticks and jumps.
 #include "Fixture.h"
+#include "frmAlarm.h"
 
 #include <QFileInfo>
 
@@ -26,8 +27,9 @@ class TestAlarms : public QObject {
     Q_OBJECT
 
 private slots:
-    // Moves from 14:00:50: the clock set to a time and one tick there, or with ".." a tick
-    // every second up to it; then the alarms that ring, in the order they ring.
+    // Moves from 14:00:50: the clock set to a time and one tick there, with ".." a tick every
+    // second up to it, with "~" the first tick after a sleep until it; then the alarms that ring,
+    // in the order they ring ("*" late, with the time they were due).
     void ringsOncePerMinute_data() {
         QTest::addColumn<QString>("moves");
         const auto row = [](const char* name, const char* moves) { QTest::newRow(name) << moves; };
@@ -40,6 +42,8 @@ private slots:
             "14:01:00 First Once Second, 13:50:00, ..14:01:00 First Once Second");
         row("a minute jumped over and then reached rings",
             "14:09:00, 14:11:50, 14:09:30, ..14:10:30 D");
+        row("slept over the minute: late, once", "~14:05:00 First* Once* Second*, ..14:06:00");
+        row("slept over an hour: the last hour's", "~15:02:00 D*");
     }
     void ringsOncePerMinute() {
         QFETCH(QString, moves);
@@ -48,34 +52,62 @@ private slots:
         QTime now = d.clock.now().time();
         for (const QString& move : moves.split(QStringLiteral(", "))) {
             QStringList names = move.split(u' ');
-            const bool tickOn = names.front().startsWith(u'.');
+            const bool tickOn = names.front().startsWith(u'.'), slept = names.front()[0] == u'~';
             const QTime to =
-                QTime::fromString(names.takeFirst().mid(tickOn ? 2 : 0), Qt::ISODateWithMs);
+                QTime::fromString(names.takeFirst().mid(tickOn ? 2 : slept), Qt::ISODateWithMs);
+            d.clock.slept += std::chrono::milliseconds(slept ? now.msecsTo(to) : 0);
             const qsizetype before = d.sound.played().size();
             do {
                 now = tickOn ? now.addSecs(1) : to;
                 d.tickAt(now);
             } while (now < to);
-            QStringList rang;
+            QStringList rang, notice;
             for (const QString& sound : d.sound.played().mid(before))
                 rang << QFileInfo(sound).baseName();
-            QCOMPARE(rang, names);
+            for (const QString& name : names)
+                notice << (name.endsWith(u'*')
+                               ? name.chopped(1) + QStringLiteral(" (14:%1, missed)")
+                                                       .arg(name == "D*" ? "10" : "01")
+                               : name);
+            QCOMPARE(rang, names.replaceInStrings(QStringLiteral("*"), QString()));
             QCOMPARE(d.label("Label1"), now.toString(QStringLiteral("HH:mm:ss")));
             if (!rang.isEmpty() && !tickOn)
-                QCOMPARE(d.window->alarmWindow()->text(), rang.join(u'\n'));
+                QCOMPARE(d.window->alarmWindow()->text(), notice.join(u'\n'));
         }
     }
 
     void theTickIsReArmedJustAfterTheNextSecond() {
         Desk d;
         d.load();
-        auto* timer = d.child<QTimer>("Timer1");
+        auto* timer = d.child<FineTimer>("Timer1");
         d.clock.set(monday(QStringLiteral("14:00:05.700")));
-        timer->start(0);
+        timer->start(std::chrono::nanoseconds(0));
         QTRY_COMPARE(d.label("Label1"), QStringLiteral("02:00:05 PM"));
-        QVERIFY(timer->isActive() && timer->isSingleShot());
-        QVERIFY2(timer->interval() > 300 && timer->interval() < 320,
-                 qPrintable(QString::number(timer->interval())));
+        QVERIFY(timer->isActive());
+        QVERIFY2(timer->interval() > std::chrono::milliseconds(300) &&
+                     timer->interval() < std::chrono::milliseconds(301),
+                 qPrintable(QString::number(timer->interval().count())));
+    }
+
+    // The notice stays above other windows, closes from the keyboard and stops the sound.
+    void noticeCloses_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+    }
+    void noticeCloses() {
+        QFETCH(int, key);
+        Desk d({{"Settings", {{"LocalIndex", "11"}, {"nbSetup", "1"}, {"Setup0", "Tea"}}},
+                {"Tea", {{"AlarmTimeGMT", "14:01:00"}, {"When", "1"}, {"Sound", "tea.wav"}}}});
+        frmMain& w = d.load();
+        QVERIFY(d.show());
+        d.tickAt(QTime(14, 1));
+        frmAlarm* notice = w.alarmWindow();
+        QVERIFY(notice && QTest::qWaitForWindowExposed(notice));
+        QVERIFY(notice->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QTest::keyClick(notice->focusWidget() ? notice->focusWidget() : notice, Qt::Key(key));
+        QTRY_VERIFY(!w.alarmWindow() || !w.alarmWindow()->isVisible());
+        QCOMPARE(d.sound.played().last(), QString()); // the sound stops with it
     }
 };
 

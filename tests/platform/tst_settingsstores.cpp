@@ -17,14 +17,16 @@
 
 using namespace Qt::StringLiterals;
 
-// Names a user can type and the group each gets in the file. Plain names stay plain; a setup
-// named "Settings" is the main section itself, and the empty name gets a section of its own.
+// Names a user can type and the group each gets in the file; each is stored as a value too. Plain
+// names stay plain; a setup named "Settings" is the main section itself, and the empty name gets
+// a section of its own.
 // clang-format off
 const QList<std::pair<QString, QString>> kNames{
     {u"Tokyo"_s, u"Tokyo"_s}, {u"Settings"_s, u"Settings"_s}, {u""_s, u"%"_s}, {u" "_s, u" "_s},
     {u"Office/Paris"_s, u"Office%2FParis"_s}, {u"C:\\Temp"_s, u"C:%5CTemp"_s},
     {u"%2F"_s, u"%252F"_s}, {u"General"_s, u"%47eneral"_s}, {u"general"_s, u"%67eneral"_s},
-    {u"Zürich 東京"_s, u"Zürich 東京"_s}};
+    {u"Zürich 東京"_s, u"Zürich 東京"_s}, {u"[😀] "_s, u"[😀] "_s},
+    {u"@1;2,3=\"4\"\t\u0001a"_s, u"@1;2,3=\"4\"\t\u0001a"_s}};
 // clang-format on
 const QStringList kKeys{u"OtherIndex"_s, u"AlarmTimeGMT"_s, u"When"_s};
 

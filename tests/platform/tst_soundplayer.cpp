@@ -1,198 +1,182 @@
-#include "QtSoundPlayer.h"
-#include "sound/TestSoundServer.h"
-#include "sound/ToneWav.h"
+// The sound player: every encoding decodes to its tone, hostile files are refused or cut short,
+// the samples reach a real sound server, and an alarm whose sound fails rings the built-in tone.
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
+#include "BuiltInTone.h"
+#include "Doubles.h"
+#include "IniSettingsStore.h"
+#include "QtSoundPlayer.h"
+#include "Services.h"
+#include "SoundFile.h"
+#include "frmMain.h"
+#include "frmSetup.h"
+
+#include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
+#include <QtEndian>
 
-#include <algorithm>
-#include <memory>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
-// The functions run in the order written: first without any sound server, then (those named
-// "server...") with one the test starts itself, so the same player meets a server that appeared
-// after its first use.
+namespace {
+
+// The frequency in the first channel of 16-bit samples at 48 kHz, over the samples that are not
+// near silence.
+double frequency(const QByteArray& pcm, int channels = 1) {
+    const auto* s = reinterpret_cast<const qint16*>(pcm.constData());
+    qsizetype loud = 0, flips = 0;
+    for (qsizetype i = 0, up = 0; i < pcm.size() / 2; i += channels) {
+        loud += qAbs(s[i]) > 300;
+        if (up ? s[i] < -300 : s[i] > 300)
+            up = !up, ++flips;
+    }
+    return loud ? flips * 24000.0 / double(loud) : 0;
+}
+
+} // namespace
+
 class TestSoundPlayer : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
+    void decodes_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<double>("seconds"); // of 440 Hz, the rest silence
+        QTest::addColumn<QString>("error");  // followed by the path
+        const auto row = [](const char* name, const QString& path, double s, QString error = {}) {
+            QTest::newRow(name) << path << s << error;
+        };
+        const QString encodings =
+            u"16-bit 11.025 kHz:-r 11025 -b 16|16-bit 44.1 kHz:-b 16|16-bit 96 kHz:-r 96000 -b 16|"
+            "8-bit:-b 8|24-bit:-b 24|32-bit:-b 32|float:-e floating-point|"
+            "extensible, 6 channels:-b 16 -c 6|u-law:-r 8000 -e u-law|A-law:-r 8000 -e a-law|"
+            "IMA ADPCM:-r 22050 -e ima-adpcm|MS ADPCM:-r 22050 -e ms-adpcm|"
+            "GSM 6.10:-r 8000 -e gsm-full-rate|stereo 24-bit 48 kHz:-r 48000 -b 24 -c 2|"
+            "8 channels:-b 16 -c 8"_s;
+        for (const QString& encoding : encodings.split(u'|'))
+            row(qPrintable(encoding.section(u':', 0, 0)), write(sox(encoding.section(u':', 1))), 1);
+        const QByteArray mono = sox(u"-r 48000 -b 16"_s);
+        row("10 Hz mono", write(sox(u"-r 10"_s)), 0, u"Unsupported WAV format: "_s);
+        m_partial = write(sox(u"-r 48000 -b 16 -c 2"_s, u"30"_s) + "\1\2", 30 * 192000 + 2);
+        row("stereo 16-bit + 2 bytes", m_partial, 30);
+        row("header that lies", write(mono, 0xFFFFFFF0), 1);
+        row("header only", write(mono.left(44)), 0, u"Truncated WAV file: "_s);
+        // The rest a hole: the first 50 MB of 1 GB, the first 10 minutes of 14.
+        row("1 GB", write(mono, (1 << 30) - 44, 1 << 30), 546.1);
+        row("14 minutes", write(sox(u"-r 48000 -b 8"_s), 40'000'000, 40'000'044), 600);
+        row("missing", m_dir.filePath(u"missing.wav"_s), 0, u"File not found: "_s);
+        row("not a WAV", write("This is not a sound.\n"), 0, u"Not a WAV file: "_s);
+        QVERIFY(::mkfifo(QFile::encodeName(m_dir.filePath(u"fifo"_s)).constData(), 0600) == 0);
+        row("named pipe", m_dir.filePath(u"fifo"_s), 0, u"Not a file: "_s);
+        row("/dev/urandom", u"/dev/urandom"_s, 0, u"Not a file: "_s);
+    }
+    void decodes() {
+        QFETCH(QString, path);
+        QFETCH(double, seconds);
+        QFETCH(QString, error);
+        SoundFile file;
+        QCOMPARE(file.open(path), error.isEmpty() ? error : error + path);
+        // Nothing after a refusal; otherwise the length within 0.05 s, then 440 Hz within 10 Hz.
+        const Pcm pcm = file.decode(48000);
+        QCOMPARE(qRound(pcm.samples.size() / (9600.0 * pcm.channels)), qRound(seconds * 10));
+        const double hz = frequency(pcm.samples.left(pcm.channels * 96000), pcm.channels);
+        QCOMPARE(qRound(hz / 20), seconds > 0 ? 22 : 0);
+    }
 
-    void answersAtOnce_data();
-    void answersAtOnce();
+    // Through a sound server that starts after the first start: the file with a partial frame,
+    // then the built-in tone, which replaces it.
+    void playsThroughALateSoundServer() {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path()));
+        qputenv("HOME", QFile::encodeName(m_dir.path()));
+        qputenv("PULSE_CLIENTCONFIG", QFile::encodeName(write("autospawn = no\n")));
+        QtSoundPlayer player;
+        QCOMPARE(player.play(m_partial), u"No audio output device"_s);
+        QProcess daemon, recorder;
+        daemon.start(u"pulseaudio"_s,
+                     u"-n --daemonize=no --exit-idle-time=-1 --log-level=error "
+                     "--load=module-null-sink --load=module-native-protocol-unix"_s.split(u' '));
+        QTRY_COMPARE_WITH_TIMEOUT(player.play(m_partial), QString(), 10000);
+        recorder.start(
+            u"parec"_s,
+            u"-d null.monitor --raw --format=s16le --rate=48000 --channels=1"_s.split(u' '));
+        QByteArray heard;
+        const auto record = [&] { return (heard += recorder.readAllStandardOutput()).size(); };
+        QTRY_VERIFY_WITH_TIMEOUT(record() > 48000 && qAbs(frequency(heard) - 440) < 20, 10000);
+        heard.clear();
+        QCOMPARE(player.play(BuiltInAlarmTone), QString());
+        // The first half second may still hold the file's last samples; had the tone not
+        // replaced the file, both would sound after it.
+        QTRY_VERIFY_WITH_TIMEOUT(record() > 144000 && qAbs(frequency(heard.mid(48000)) - 880) < 40,
+                                 10000);
+        for (QProcess* process : {&recorder, &daemon})
+            process->kill(), process->waitForFinished();
+    }
 
-    void serverStartedAfterFirstUseIsUsed();
-    void serverGetsOneSoundAtATime();
-    void serverStreamStopsOnAnEmptyPath();
-    void serverFrozenDoesNotBlockTheCaller();
-    void serverGoneMeansNoDeviceUntilItIsBack();
+    void anAlarmWhoseSoundFailsRingsTheTone_data() {
+        QTest::addColumn<QString>("answer"); // the player's, to the alarm's own sound
+        QTest::addColumn<bool>("tryIt");
+        QTest::addColumn<QStringList>("played");
+        const QString sound = u"/s/chime.wav"_s, missing = u"File not found: /s/chime.wav"_s;
+        QTest::newRow("sound plays") << QString() << false << QStringList{sound};
+        QTest::newRow("sound fails") << missing << false << QStringList{sound, BuiltInAlarmTone};
+        QTest::newRow("Try it fails") << missing << true << QStringList{sound};
+    }
+    void anAlarmWhoseSoundFailsRingsTheTone() {
+        QFETCH(QString, answer);
+        QFETCH(bool, tryIt);
+        QFETCH(QStringList, played);
+        FakeClock clock(QDateTime(QDate(2026, 12, 7), QTime(14, 0, 59)));
+        IniSettingsStore store(
+            write("[Settings]\nLocalIndex=11\ncurrSetup=Tokyo\nnbSetup=1\nSetup0=Tokyo\n"
+                  "[Tokyo]\nAlarmTimeGMT=14:01:00\nWhen=1\nSound=/s/chime.wav\n"));
+        ScriptedMessageBoxes messages;
+        NullWindowStacking stacking;
+        NullSoundPlayer sound;
+        sound.setResult(answer);
+        Services services{clock, store, messages, stacking, sound};
+        frmMain window(services);
+        QVERIFY(window.Form_Load());
+        window.show();
+        window.Timer1_Timer();
+        if (tryIt) {
+            frmSetup editor(services, window);
+            editor.show();
+            QTest::mouseClick(editor.findChild<QPushButton*>(u"cmdTryIt"_s), Qt::LeftButton);
+            QCOMPARE(messages.texts(), QStringList{answer + u" in PlaySound()"_s});
+        } else {
+            clock.set(clock.now().addSecs(1));
+            window.Timer1_Timer();
+            QVERIFY(window.alarmWindow() && window.alarmWindow()->text() == u"Tokyo"_s);
+        }
+        QCOMPARE(sound.played(), played);
+    }
 
 private:
-    QString file(const QString& name) const { return m_dir.filePath(name); }
-    // Plays and checks that the call came back quickly; returns what play() returned.
-    QString timedPlay(const QString& path, qint64* micros = nullptr);
-    // Waits until the recording holds at least `blocks` 20 ms blocks of `frequency`.
-    bool heard(double frequency, qsizetype blocks);
+    // 440 Hz from `sox -n <args>`, at 44.1 kHz unless told; nothing when sox failed.
+    QByteArray sox(const QString& args, const QString& secs = u"1"_s) {
+        QFile file(m_dir.filePath(u"%1.wav"_s.arg(++m_files)));
+        const QString words =
+            u"-n -r 44100 %1 %2 synth %3 sine 440 vol .5"_s.arg(args, file.fileName(), secs);
+        QProcess::execute(u"sox"_s, words.split(u' '));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // `bytes` in a new file; with a data size for the header (sox's is 44 bytes), and a size
+    // for the file when it is to end in a hole.
+    QString write(QByteArray bytes, qint64 dataSize = -1, qint64 size = 0) {
+        if (dataSize >= 0)
+            qToLittleEndian(quint32(dataSize), bytes.data() + 40);
+        QFile file(m_dir.filePath(QString::number(++m_files)));
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+            file.resize(qMax(size, qint64(bytes.size())));
+        return file.fileName();
+    }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<TestSoundServer> m_server;
-    std::unique_ptr<QtSoundPlayer> m_player;
-    QString m_serverError;
+    int m_files = 0;
+    QString m_partial; // 30 s of stereo 16-bit and 2 bytes more
 };
 
-// play() runs on the window's thread: even the slowest case must leave it at once.
-constexpr qint64 QuickMicros = 50'000;
-constexpr double Low = 440, High = 880;
-
-void TestSoundPlayer::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    for (const QString& folder : {u"runtime"_s, u"home"_s})
-        QVERIFY(QDir(m_dir.path()).mkpath(folder));
-    // Everything sound-related of this process and of the daemon stays in the temporary folder;
-    // no client may start a daemon of its own.
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(file(u"runtime"_s)));
-    qputenv("HOME", QFile::encodeName(file(u"home"_s)));
-    qunsetenv("PULSE_SERVER");
-    qunsetenv("PULSE_RUNTIME_PATH");
-    qputenv("PULSE_CLIENTCONFIG",
-            QFile::encodeName(tone::writeFile(file(u"client.conf"_s), "autospawn = no\n")));
-    tone::writeFile(file(u"low.wav"_s), tone::wav(Low, 0.5));
-    tone::writeFile(file(u"long-low.wav"_s), tone::wav(Low, 10.0));
-    tone::writeFile(file(u"high.wav"_s), tone::wav(High, 0.6));
-
-    // A system-wide daemon would answer in place of the one this test starts.
-    if (QFileInfo::exists(u"/var/run/pulse/native"_s))
-        m_serverError = u"a system-wide sound server runs on this machine"_s;
-    m_server = std::make_unique<TestSoundServer>(file(u"runtime"_s));
-    m_player = std::make_unique<QtSoundPlayer>();
-}
-
-void TestSoundPlayer::init() {
-    if (!QByteArray(QTest::currentTestFunction()).startsWith("server"))
-        return;
-    if (!TestSoundServer::toolsInstalled())
-        QSKIP("pulseaudio, parec or pactl is not installed");
-    if (!m_serverError.isEmpty())
-        QSKIP(qPrintable(m_serverError));
-    m_server->clearRecording();
-}
-
-QString TestSoundPlayer::timedPlay(const QString& path, qint64* micros) {
-    QElapsedTimer timer;
-    timer.start();
-    const QString result = m_player->play(path);
-    const qint64 elapsed = timer.nsecsElapsed() / 1000;
-    if (micros)
-        *micros = elapsed;
-    if (elapsed >= QuickMicros)
-        qWarning("play(%s) took %lld us", qPrintable(path), elapsed);
-    return elapsed < QuickMicros ? result : u"(too slow)"_s;
-}
-
-bool TestSoundPlayer::heard(double frequency, qsizetype blocks) {
-    return QTest::qWaitFor(
-        [&] { return tone::presence(m_server->recording(), frequency).count(true) >= blocks; },
-        10000);
-}
-
-void TestSoundPlayer::answersAtOnce_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("answer");
-    for (const tone::Unplayable& sound : tone::unplayable(m_dir.path()))
-        QTest::newRow(sound.kind) << sound.path << sound.answer + sound.path;
-    QTest::newRow("empty path") << QString() << QString();
-    if (m_serverError.isEmpty()) // no server yet, nor a system-wide one
-        QTest::newRow("valid") << file(u"low.wav"_s) << u"No audio output device"_s;
-}
-
-void TestSoundPlayer::answersAtOnce() {
-    QFETCH(QString, path);
-    QFETCH(QString, answer);
-    QCOMPARE(timedPlay(path), answer);
-}
-
-void TestSoundPlayer::serverStartedAfterFirstUseIsUsed() {
-    m_serverError = m_server->start();
-    QVERIFY2(m_serverError.isEmpty(), qPrintable(m_serverError));
-    QCOMPARE(timedPlay(file(u"low.wav"_s)), QString());
-    // 0.5 s of tone is 25 blocks; some may fall outside the recording.
-    QVERIFY2(heard(Low, 10), "the tone never reached the sink");
-    QTRY_COMPARE_WITH_TIMEOUT(m_server->playingStreams(), 0, 5000); // ended with the sound
-    // Refusing a file stays as quick with a server to talk to.
-    for (const QString& name : {u"missing.wav"_s, u"huge.wav"_s, u"truncated.wav"_s})
-        QVERIFY2(timedPlay(file(name)).endsWith(u": "_s + file(name)), qPrintable(name));
-}
-
-void TestSoundPlayer::serverGetsOneSoundAtATime() {
-    QCOMPARE(m_player->play(file(u"long-low.wav"_s)), QString());
-    QVERIFY2(heard(Low, 5), "the first sound never started");
-    QCOMPARE(m_player->play(file(u"high.wav"_s)), QString());
-    QVERIFY2(heard(High, 20), "the second sound never started");
-
-    // Had the first sound gone on, it would sound together with the second all along.
-    const QList<bool> low = tone::presence(m_server->recording(), Low);
-    const QList<bool> high = tone::presence(m_server->recording(), High);
-    qsizetype together = 0;
-    for (qsizetype i = 0; i < high.size(); ++i)
-        together += high[i] && low[i];
-    QVERIFY2(together <= 2, qPrintable(u"%1 blocks mixed"_s.arg(together)));
-}
-
-void TestSoundPlayer::serverStreamStopsOnAnEmptyPath() {
-    QCOMPARE(m_player->play(file(u"long-low.wav"_s)), QString());
-    QVERIFY2(heard(Low, 5), "the sound never started");
-    QTRY_COMPARE_WITH_TIMEOUT(m_server->playingStreams(), 1, 3000);
-    QCOMPARE(timedPlay(QString()), QString());
-    QTRY_COMPARE_WITH_TIMEOUT(m_server->playingStreams(), 0, 3000);
-}
-
-void TestSoundPlayer::serverFrozenDoesNotBlockTheCaller() {
-    m_server->freeze();
-    // The first start leaves the sound thread waiting on the frozen server, the second finds
-    // it busy; neither may hold up the caller, nor may the caller's event loop stall later.
-    qint64 first = 0, second = 0;
-    const QString firstResult = timedPlay(file(u"long-low.wav"_s), &first);
-    const QString secondResult = timedPlay(file(u"low.wav"_s), &second);
-
-    QElapsedTimer window, sinceTick;
-    window.start();
-    sinceTick.start();
-    qint64 longestGap = 0;
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout,
-            [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
-    ticker.start(10);
-    QVERIFY(QTest::qWaitFor([&] { return window.elapsed() >= 500; }, 10000));
-    ticker.stop();
-    m_server->thaw();
-
-    qInfo("frozen server: play() took %lld us, then %lld us; event loop gap at most %lld ms", first,
-          second, longestGap);
-    QCOMPARE(firstResult, QString());
-    QCOMPARE(secondResult, QString());
-    QVERIFY2(longestGap < 200, "the event loop stalled");
-    QVERIFY2(heard(Low, 10), "the sound never played after the server woke up");
-}
-
-void TestSoundPlayer::serverGoneMeansNoDeviceUntilItIsBack() {
-    m_server->stop();
-    QCOMPARE(timedPlay(file(u"low.wav"_s)), u"No audio output device"_s);
-    m_serverError = m_server->start();
-    QVERIFY2(m_serverError.isEmpty(), qPrintable(m_serverError));
-    // Right after the restart Qt still holds its broken connection; one start must be enough.
-    QElapsedTimer since;
-    since.start();
-    QCOMPARE(timedPlay(file(u"low.wav"_s)), QString());
-    QVERIFY2(heard(Low, 10), "the tone never reached the restarted server");
-    qInfo("restarted server: tone heard %lld ms after the start", since.elapsed());
-}
-
-QTEST_GUILESS_MAIN(TestSoundPlayer)
+QTEST_MAIN(TestSoundPlayer)
 #include "tst_soundplayer.moc"

@@ -18,7 +18,7 @@ Contents london() {
 }
 
 struct Editor : Desk {
-    Editor() : Desk(london()) {
+    explicit Editor(Contents stored = london()) : Desk(std::move(stored)) {
         load();
         editor = std::make_unique<frmSetup>(services, *window);
         editor->setOpenFileDialog([](QWidget*, const QString&) { return QString("/s/bell.wav"); });
@@ -110,6 +110,61 @@ private slots:
                  stored);
         QCOMPARE(e.memory.read(name, "Sound"), QStringLiteral("/s/bell.wav"));
         QCOMPARE(e.memory.read("Settings", "currSetup"), name);
+    }
+
+    // A typed name that is also listed is a name for Save, not a choice from the list: leaving
+    // the box keeps the edits on screen, and Save stores them under that name.
+    void typedListedName_data() {
+        QTest::addColumn<bool>("tabFirst");
+        QTest::newRow("Tab, then Save") << true;
+        QTest::newRow("Save at once") << false;
+    }
+    void typedListedName() {
+        QFETCH(bool, tabFirst);
+        Contents stored = london();
+        stored["Settings"].insert({{"nbSetup", "2"}, {"Setup1", "Paris"}});
+        stored["Paris"] = {{"OtherIndex", "10"}, {"AlarmTimeGMT", "05:00:00"}, {"When", " 1"}};
+        Editor e(stored);
+        retype(e.field("txtAlarmTime"), "06:30");
+        retype(e.nameBox(), "Paris");
+        if (tabFirst)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(e.field<QLineEdit>("txtAlarmTime")->text(), QStringLiteral("06:30"));
+        e.click("cmdSave");
+        QCOMPARE(e.memory.read("Paris", "AlarmTimeGMT"), QStringLiteral("20:30:00"));
+    }
+
+    // The keyboard opens what a click on the sound box and a one-time alarm's time box opens.
+    void keysOpenChoosers_data() {
+        QTest::addColumn<QByteArray>("box");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        for (const int key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_F4})
+            QTest::newRow(qPrintable(QKeySequence(key).toString()))
+                << QByteArray("txtAlarmSound") << key << int(Qt::NoModifier);
+        QTest::newRow("F4 on the time") << QByteArray("txtAlarmTime") << int(Qt::Key_F4) << 0;
+        QTest::newRow("Alt+Down on the time")
+            << QByteArray("txtAlarmTime") << int(Qt::Key_Down) << int(Qt::AltModifier);
+    }
+    void keysOpenChoosers() {
+        QFETCH(QByteArray, box);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        Editor e;
+        int files = 0;
+        e.editor->setOpenFileDialog(
+            [&files](QWidget*, const QString&) { return ++files, QString(); });
+        QString picker;
+        e.click("optWhen4");
+        QTimer::singleShot(0, e.editor.get(), [&picker] {
+            if (QWidget* open = QApplication::activeModalWidget()) {
+                picker = open->objectName();
+                open->close();
+            }
+        });
+        e.field(box)->setFocus();
+        QTest::keyClick(e.field(box), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(files + int(picker == "frmMonthView"), 1);
     }
 
     // A click on the time box of a one-time alarm opens the picker; the day clicked there is

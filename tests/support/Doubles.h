@@ -22,10 +22,13 @@ public:
         : m_now(std::move(start)) {}
     QDateTime now() const override { return m_now; }
     QTimeZone timeZone() const override { return zone; }
+    std::chrono::milliseconds suspended() const override { return slept; }
     void set(const QDateTime& t) { m_now = t; }
 
     // The machine's zone as a first start sees it; UTC unless a test says otherwise.
     QTimeZone zone = QTimeZone::utc();
+    // The time the machine has spent suspended; a test adds each sleep.
+    std::chrono::milliseconds slept{0};
 
 private:
     QDateTime m_now;

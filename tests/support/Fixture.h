@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Doubles.h"
+#include "FineTimer.h"
 #include "Services.h"
 #include "frmMain.h"
 
@@ -30,7 +31,7 @@ struct Desk {
 
     frmMain& load() {
         window = std::make_unique<frmMain>(services);
-        child<QTimer>("Timer1")->stop();
+        child<FineTimer>("Timer1")->stop();
         window->Form_Load();
         return *window;
     }

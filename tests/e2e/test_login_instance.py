@@ -1,0 +1,49 @@
+#!/usr/bin/env python3
+"""One clock per person and display: a second start, with a session bus and without one, brings
+the minimised clock back to the front and ends with 0, while a start on another display runs.
+"Start At Login" writes an autostart entry that desktop-file-validate accepts and that starts
+this binary in the map's folder; choosing it again removes it."""
+import shlex
+import subprocess
+import tempfile
+from pathlib import Path
+
+from harness import Session, check, main, read_ini, wait_for
+
+ENTRY = Path(".config", "autostart", "io.github.meridex_clock.Meridex.desktop")
+
+
+def shown(s, wid):
+    on_top = s.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING").split()[-1:] == [hex(wid)]
+    return on_top and "Normal" in s.x("xprop", "-id", str(wid), "WM_STATE")
+
+
+def test(ctx):
+    with Session(ctx.work) as s, Session(ctx.work / "display2") as s2:
+        bus = s.spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--print-address"],
+                      stdout=subprocess.PIPE)
+        home, runtime = ctx.work / "home", {"XDG_RUNTIME_DIR": s.env["XDG_RUNTIME_DIR"]}
+        for env in ({"DBUS_SESSION_BUS_ADDRESS": bus.stdout.readline().decode().strip()}, {}):
+            first = s.start(ctx.meridex, home=home, cwd=ctx.assets, env_extra=env)
+            wid = s.window("Meridex", first)
+            s.menu(first, wid, "Minimize")
+            wait_for(lambda: "Iconic" in s.x("xprop", "-id", str(wid), "WM_STATE"), what="icon")
+            # With the bus the later start has a runtime folder of its own: only the bus tells.
+            alone = {"XDG_RUNTIME_DIR": tempfile.mkdtemp(dir=s.tmp)} if env else {}
+            second = s.start(ctx.meridex, home=home, name="second", env_extra={**env, **alone})
+            check(second.wait_exit() == 0, f"the second start ended with {second.proc.returncode}")
+            wait_for(lambda: shown(s, wid), what="the first clock restored and on top")
+            check(first.proc.poll() is None, "the first clock ended")
+            s2.window("Meridex", s2.start(ctx.meridex, home=home, env_extra={**env, **runtime}))
+            s2.stop(s2.procs[-1])
+            s.menu(first, wid, "Start At Login")
+            entry = wait_for(lambda: (home / ENTRY).exists() and read_ini(home / ENTRY),
+                             what="the autostart entry")["Desktop Entry"]
+            s.x("desktop-file-validate", str(home / ENTRY), check=True)
+            check(shlex.split(entry["Exec"]) == [str(ctx.meridex)], f"Exec={entry['Exec']}")
+            check(Path(entry["Path"], "TimeZoneMap.jpg").exists(), f"no map in {entry['Path']}")
+            s.menu(first, wid, "Start At Login")
+            wait_for(lambda: not (home / ENTRY).exists(), what="the entry removed")
+            s.stop(first.proc)
+
+main(test)

@@ -1,0 +1,47 @@
+// A first start takes the Local zone from the machine's own zone.
+#include "Fixture.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+
+class TestFirstStart : public QObject {
+    Q_OBJECT
+
+private slots:
+    // No Local zone stored: the machine's zone gives the row, +0.5 and DST; a stored one stays.
+    void firstStart_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QList<int>>("shown"); // row, +0.5, DST
+        const QDate winter(2026, 12, 7), summer(2026, 7, 1);
+        QTest::newRow("India") << "" << QByteArray("Asia/Kolkata") << winter << QList{6, 1, 0};
+        QTest::newRow("New York, summer")
+            << "" << QByteArray("America/New_York") << summer << QList{16, 0, 1};
+        QTest::newRow("Adelaide, summer")
+            << "" << QByteArray("Australia/Adelaide") << winter << QList{2, 1, 1};
+        QTest::newRow("Newfoundland")
+            << "" << QByteArray("America/St_Johns") << winter << QList{15, 1, 0};
+        QTest::newRow("Nepal: no row")
+            << "" << QByteArray("Asia/Kathmandu") << winter << QList{0, 0, 0};
+        QTest::newRow("stored stays")
+            << "3" << QByteArray("Asia/Kolkata") << winter << QList{3, 0, 0};
+    }
+    void firstStart() {
+        QFETCH(QString, stored);
+        QFETCH(QByteArray, zone);
+        QFETCH(QDate, date);
+        QFETCH(QList<int>, shown);
+        Desk d(stored.isEmpty() ? Contents() : Contents{{"Settings", {{"LocalIndex", stored}}}});
+        d.clock.zone = QTimeZone(zone);
+        d.clock.set(QDateTime(date, QTime(12, 0)));
+        d.load();
+        QCOMPARE((QList{d.child<QListWidget>("lstTimeZoneLocal")->currentRow(),
+                        int(d.child<QCheckBox>("chk05Local")->isChecked()),
+                        int(d.child<QCheckBox>("chkDSTLocal")->isChecked())}),
+                 shown);
+    }
+};
+
+QTEST_MAIN(TestFirstStart)
+#include "tst_firststart.moc"
