@@ -279,11 +279,21 @@ class Session:
     def menu(self, app, wid, item):
         """Chooses `item` of the main window's popup menu, opened with a right click in its
         bottom right corner (clear of the two frames in every size), with the arrow keys."""
-        size = dict(f.split("=") for f in self.x("xdotool", "getwindowgeometry", "--shell",
-                                                  str(wid)).split())
-        self.x("xdotool", "mousemove", "--window", str(wid), str(int(size["WIDTH"]) - 3),
-               str(int(size["HEIGHT"]) - 3), "click", "3", check=True)
-        wait_for(lambda: self.popups(app), what="popup menu")
+        # A window just restored from an icon may still report its old place, and the click then
+        # lands on the desktop (openbox's own menu opens): close that and click again, as a
+        # person would.
+        for attempt in range(3):
+            size = dict(f.split("=") for f in self.x("xdotool", "getwindowgeometry", "--shell",
+                                                      str(wid)).split())
+            self.x("xdotool", "mousemove", "--window", str(wid), str(int(size["WIDTH"]) - 3),
+                   str(int(size["HEIGHT"]) - 3), "click", "3", check=True)
+            try:
+                wait_for(lambda: self.popups(app), 5 if attempt < 2 else 20, "popup menu")
+                break
+            except Failure:
+                if attempt == 2:
+                    raise
+                self.x("xdotool", "key", "Escape")
         self.keys(*["Down"] * (MENU.index(item) + 1), "Return")
         wait_for(lambda: not self.popups(app), what="popup menu to close")
 
