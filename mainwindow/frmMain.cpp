@@ -240,10 +240,13 @@ void frmMain::runAlarmTest(const std::vector<AlarmMinute>& minutes, const ZoneOp
     for (const AlarmMinute& minute : minutes) {
         const DateValue reference =
             alarmReferenceTime(minute.time, options.localIndex, options.halfLocal);
-        const QString due = formatDate(minute.time,
-                                       chk24hLocal->isChecked() ? QStringLiteral("hh:mm")
-                                                                : QStringLiteral("hh:mm AM/PM"),
-                                       m_locale);
+        // Only a late minute names its time in the notice.
+        const QString due =
+            minute.late ? formatDate(minute.time,
+                                     chk24hLocal->isChecked() ? QStringLiteral("hh:mm")
+                                                              : QStringLiteral("hh:mm AM/PM"),
+                                     m_locale)
+                        : QString();
         for (const std::size_t i : dueAlarms(m_alarms, reference, m_dayNames, m_locale)) {
             fired << (minute.late ? QStringLiteral("%1 (%2, missed)").arg(m_alarms[i].name, due)
                                   : m_alarms[i].name);

@@ -55,8 +55,8 @@ void FineTimer::arm(std::chrono::nanoseconds delay) {
             m_coarse->start(std::chrono::ceil<std::chrono::milliseconds>(delay));
         return;
     }
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(delay.count() / 1'000'000'000);
-    spec.it_value.tv_nsec = static_cast<long>(delay.count() % 1'000'000'000);
-    timerfd_settime(m_fd, 0, &spec, nullptr);
+    itimerspec due{};
+    due.it_value.tv_sec = static_cast<time_t>(delay.count() / 1'000'000'000);
+    due.it_value.tv_nsec = static_cast<long>(delay.count() % 1'000'000'000);
+    timerfd_settime(m_fd, 0, &due, nullptr);
 }
