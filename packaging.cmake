@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation where a Linux desktop looks for things, and a Debian package built by CPack:
 #   bin/meridex
 #   lib/<arch>/meridex/meridex-sound.so                   the sound player, loaded on first use

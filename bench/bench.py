@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Measures Meridex beside two reference clocks on a virtual X display.
 
 The programs: the real ``meridex``, the Qt floor (bench/qtfloor: a Qt 6

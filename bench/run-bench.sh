@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Benchmark: Meridex beside the Qt floor (bench/qtfloor) and xclock.
 #
 #   bash bench/run-bench.sh             full run: 5 runs x (start-up, RSS at 10 s,

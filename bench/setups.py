@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Many setups on the real binary: start-up, the setup editor opened and closed, and the close.
 
     python3 bench/setups.py BUILD/meridex [--setups 10000 ...]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Stages `cmake --install` of BUILD_DIR under STAGE with the prefix /usr, checks that every file
 # is where a desktop looks for it and that the launcher starts in the map's folder, and runs
 # desktop-file-validate and appstreamcli validate on the launcher and the AppStream file; then

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run: bash fuzz/fuzz.sh [seconds a target, default 600] [target...], or ctest -L fuzz in a build configured with -DMERIDEX_FUZZ=ON.
 # Builds the libFuzzer targets with clang (ASan + UBSan; Debian: clang, libclang-rt-14-dev) in
 # $MERIDEX_FUZZ_BUILD (default build-fuzz/) and runs each in turn; its corpus grows there, and

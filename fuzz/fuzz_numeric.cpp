@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Val reads any text as a finite number; CInt16 gives it rounded half to even when that fits,
 // and throws "Overflow" otherwise.
 

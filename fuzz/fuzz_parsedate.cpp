@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever text reads as a date/time (in a locale chosen by the input's length), its stored form
 // and its "General Date" text read back as the same value.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any settings file: ReadAlarms throws nothing but RuntimeError, and the alarm test runs over
 // whatever table it leaves.
 

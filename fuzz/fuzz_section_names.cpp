@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store's section-name escaping: every text comes back exactly, and two texts never share
 // a group.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout pass of the main window, its resize handling and the size switch.
 #include "frmMain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The popup menu of the main window and its commands.
 #include "frmMain.h"
 

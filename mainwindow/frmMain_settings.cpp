@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, shut-down and the main window's side of setups.
 #include "Clock.h"
 #include "DateFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands that open the program's other windows.
 #include "frmMain.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages Meridex needs, and only those that are missing.
 #
 #   bash scripts/install-deps.sh            to build and run the clock

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws assets/TimeZoneMap.jpg, the picture the map viewer shows: the world in a plate carrée
 # projection cut into the clock's 24 whole-hour zones, each a 15-degree band centred on
 # 15 x offset degrees and labelled with the zone's name exactly as the zone lists show it.

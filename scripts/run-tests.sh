@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing (build and test tools), builds Meridex with its
 # tests and runs every test: unit, widget (offscreen), end-to-end (Xvfb +
 # openbox, PulseAudio null sink, faketime), install checks.

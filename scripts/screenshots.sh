@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's pictures of the three window sizes (normal, Small, Mini), each with both
 # clocks in 12-hour and in 24-hour time, and of the normal size at twice the scale
 # (QT_SCALE_FACTOR=2), from the real program on a virtual display with a window manager, title

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Meridex (Release, folder build) and starts
 # it from the folder that holds the time zone map (assets/), where the
 # program looks for it.  Arguments are passed to the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup editor's window, its position memory, loading and the choice of a listed setup.
 // Saving is in frmSetup_save.cpp, the alarm controls in frmSetup_alarm.cpp.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup editor's alarm controls: the time base, the repeat rule, the one-time date and the
 // sound.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup editor's Save, OK, Delete and Cancel, and the two procedures they share.
 
 #include "frmSetup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor any Qt clock stands on: a window with two labels (time and date)
 // refreshed by a plain, free-running 1000 ms QTimer. Nothing else.
 #include <QApplication>

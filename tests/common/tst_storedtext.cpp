@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stored text read back: numbers as every count, index and flag is read, and the date forms in
 // the user's locale.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alarm test: which alarms of the table ring in a minute, which minutes get tested when the
 // clock steps back or jumps, and when the next tick comes.
 

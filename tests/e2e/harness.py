@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives the real meridex binary on an X server of its own (Xvfb with openbox), for the
 test_*.py scripts beside it, run as
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """An alarm rings in its minute: the notice shows and the setup's WAV sound reaches the sound
 server (the null sink's monitor, recorded by parec)."""
 import subprocess

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The setup editor as a person uses it: Setup from the popup menu, a name typed, Every Day
 chosen with the arrow keys, the alarm time typed, Enter in the name box (Save) closes it; the
 caption names the new setup, and once the clock is closed its settings file holds it."""

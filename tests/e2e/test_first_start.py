@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A first start in India (no Local zone stored) shows GMT+5 with +0.5: a daily alarm entered
 for 07:00 there (01:30 GMT) rings at 07:00 IST, and the zone is stored at close."""
 from harness import Session, check, main, read_ini

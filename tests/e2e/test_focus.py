@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Focus and keys as a person uses them. A stored Local row out of range keeps no row once the
 window has the focus: the alarm rings in the right minute and -1 is written back. The notice
 closes with Escape, the popup menu opens with the Menu key, the Other list steps three rows

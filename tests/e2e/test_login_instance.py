@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """One clock per person and display: a second start, with a session bus and without one, brings
 the minimised clock back to the front and ends with 0, while a start on another display runs.
 "Start At Login" writes an autostart entry that desktop-file-validate accepts and that starts

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Looks by pixel rules, in normal and Small at 1x and 2x: frame lines, label boxes, one-row
 lists (see faults()); at 2x every window fits the screen's free area."""
 import re

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """View Map in the popup menu opens the Time Zone Map window showing the map picture."""
 from harness import Session, main, wait_for
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A session that ends without a close keeps the changes made: "Local 24 hrs" chosen from the
 popup menu reaches the settings file while the clock runs; then the X server is killed (or the
 clock itself, with SIGKILL); started again, the clock has the option on, so choosing it once

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The three sizes at the outer sizes the layout gives (twips / 15, title bar and border
 included): Small as stored, then Mini and, with Mini again, normal from the popup menu."""
 from harness import Session, main, wait_for

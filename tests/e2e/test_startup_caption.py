@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The stored current setup is restored at start-up: the caption names it, the window carries
 the Meridex icon, and the About box comes up centred over the clock."""
 from harness import Session, check, main

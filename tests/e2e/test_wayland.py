@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Under weston with XWayland: an X window at the stored place, written back at close. Told
 QT_QPA_PLATFORM=wayland, or with no X server answering, native, quiet, ticking and saving."""
 import re

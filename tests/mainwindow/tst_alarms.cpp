@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Alarms over a clock the test moves: what rings in which minute, whatever the ticks and jumps.
 #include "Fixture.h"
 #include "frmAlarm.h"

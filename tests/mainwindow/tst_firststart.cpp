@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A first start takes the Local zone from the machine's own zone.
 #include "Fixture.h"
 

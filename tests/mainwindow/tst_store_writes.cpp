@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store never holds the window up: while its lock cannot be taken, a change made on
 // the main window is written through (no close needed) but kept in memory and reads back, the
 // clock ticks and rings, one message tells of it, and it reaches the file once the lock is free.

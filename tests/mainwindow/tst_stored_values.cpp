@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile settings files, read by the real store: each gives its message, and the window still
 // shows on the screen, ticks and closes.
 #include "Fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a person meets it: its three sizes, and the option boxes with their twins
 // in the popup menu.
 #include "Fixture.h"

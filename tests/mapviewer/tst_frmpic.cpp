@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map viewer over pictures the test draws, and over files that are no picture at all.
 #include "Doubles.h"
 #include "MapScrollBar.h"

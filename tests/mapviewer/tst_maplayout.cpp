@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map viewer's pixel arithmetic, without any window.
 
 #include "MapLayout.h"

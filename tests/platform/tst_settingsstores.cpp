@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: every section name round-trips, a lock file left empty does not hold up a
 // save, and a save killed mid-way leaves each setup wholly old or wholly new.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup editor over the main window, driven by mouse and keyboard: names it refuses, the
 // last setup deleted, an alarm saved, and the date picker.
 #include "Fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zone arithmetic: the Other clock, the alarm reference time, and the setup editor's conversions.
 
 #include "DateFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound player: every encoding decodes to its tone, hostile files are refused or cut short,
 // the samples reach a real sound server, and an alarm whose sound fails rings the built-in tone.
 
