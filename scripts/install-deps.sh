@@ -29,14 +29,15 @@ XVFB_PACKAGES=(xvfb xauth)
 # Wayland desktop with XWayland (weston), a
 # sound server with its recorder, the wall clock moved from outside, sound
 # files, the harness's Python, launcher/metadata validators, a session bus of its
-# own (one clock per display), clang with its
+# own (one clock per display), the accessibility bus with its Python client (what a
+# screen reader sees), clang with its
 # sanitizer and libFuzzer runtimes, and GMT with its coastlines and
 # borders, and Ghostscript for the time zone map.
 TEST_PACKAGES=(
     "${XVFB_PACKAGES[@]}"
     openbox xdotool wmctrl xclip x11-utils imagemagick weston xwayland
     pulseaudio pulseaudio-utils faketime sox python3
-    desktop-file-utils appstream dbus-daemon
+    desktop-file-utils appstream dbus-daemon at-spi2-core python3-pyatspi
     clang libclang-rt-14-dev
     gmt gmt-gshhg-low gmt-dcw ghostscript
 )

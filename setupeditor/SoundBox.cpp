@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SoundBox.h"
+
+#include <QAccessibleWidget>
+
+namespace {
+
+class SoundBoxAccessible final : public QAccessibleWidget {
+public:
+    explicit SoundBoxAccessible(SoundBox* box) : QAccessibleWidget(box, QAccessible::Button) {}
+
+    QString text(QAccessible::Text kind) const override {
+        const auto* box = static_cast<const QLineEdit*>(widget());
+        switch (kind) {
+        case QAccessible::Name:
+            return QStringLiteral("Select Sound File to play: ") +
+                   (box->text().isEmpty() ? QStringLiteral("none") : box->text());
+        case QAccessible::Description:
+            return box->toolTip();
+        default:
+            return QAccessibleWidget::text(kind);
+        }
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction())
+            emit static_cast<SoundBox*>(widget())->pressedByReader();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
+} // namespace
+
+SoundBox::SoundBox(QWidget* parent) : QLineEdit(parent) {
+    // Typed text was never read: the path comes from the chooser alone.
+    setReadOnly(true);
+}
+
+QAccessibleInterface* SoundBox::accessibleFor(const QString& className, QObject* object) {
+    if (className == QLatin1String("SoundBox"))
+        return new SoundBoxAccessible(static_cast<SoundBox*>(object));
+    return nullptr;
+}
