@@ -15,6 +15,8 @@ class QLabel;
 // and read by a screen reader under the clock's own name ("Local", "Other"), whatever the
 // caption shows.
 class ClockFrame final : public QGroupBox {
+    Q_OBJECT
+
 public:
     ClockFrame(const QString& caption, QWidget* parent);
 

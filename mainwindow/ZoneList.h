@@ -16,6 +16,8 @@ class QAccessibleInterface;
 // list scrolls as lists do. With the focus it carries a mark around it, since the row it shows
 // is highlighted with or without the focus.
 class ZoneList final : public QListWidget {
+    Q_OBJECT
+
 public:
     explicit ZoneList(const QString& accessibleName, QWidget* parent = nullptr);
 
