@@ -168,6 +168,23 @@ private slots:
         QCOMPARE(files + int(picker == "frmMonthView"), 1);
     }
 
+    // Enter presses the button that has the focus.
+    void enterOnAButton_data() {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<bool>("londonKept");
+        QTest::newRow("Cancel") << QByteArray("cmdCancel") << true;
+        QTest::newRow("Delete") << QByteArray("cmdDelete") << false;
+    }
+    void enterOnAButton() {
+        QFETCH(QByteArray, button);
+        QFETCH(bool, londonKept);
+        Editor e;
+        e.field(button)->setFocus();
+        QTest::keyClick(e.field(button), Qt::Key_Return);
+        QCOMPARE(e.memory.hasSection("London"), londonKept);
+        QCOMPARE(e.editor->isVisible(), !londonKept);
+    }
+
     // A click on the time box of a one-time alarm opens the picker; the day clicked there is
     // stored at once.
     void datePicker() {
