@@ -36,7 +36,7 @@ TEST_PACKAGES=(
     "${XVFB_PACKAGES[@]}"
     openbox xdotool wmctrl xclip x11-utils imagemagick weston xwayland
     pulseaudio pulseaudio-utils faketime sox python3
-    desktop-file-utils appstream dbus-daemon
+    desktop-file-utils appstream lintian dbus-daemon
     clang libclang-rt-14-dev
     gmt gmt-gshhg-low gmt-dcw ghostscript
 )
