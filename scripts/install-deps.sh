@@ -28,7 +28,8 @@ XVFB_PACKAGES=(xvfb xauth)
 # Tests: X server + window manager + X tools + clipboard + screenshots (end-to-end), a
 # Wayland desktop with XWayland (weston), a
 # sound server with its recorder, the wall clock moved from outside, sound
-# files, the harness's Python, launcher/metadata validators, a session bus of its
+# files, the harness's Python, launcher/metadata validators and Debian's package checker
+# (lintian), a session bus of its
 # own (one clock per display), clang with its
 # sanitizer and libFuzzer runtimes, and GMT with its coastlines and
 # borders, and Ghostscript for the time zone map.
