@@ -28,7 +28,8 @@ XVFB_PACKAGES=(xvfb xauth)
 # Tests: X server + window manager + X tools + clipboard + screenshots (end-to-end), a
 # Wayland desktop with XWayland (weston), a
 # sound server with its recorder, the wall clock moved from outside, sound
-# files, the harness's Python, launcher/metadata validators, a session bus of its
+# files, the harness's Python, launcher/metadata validators and Debian's package checker
+# (lintian), a session bus of its
 # own (one clock per display), the accessibility bus with its Python client (what a
 # screen reader sees), clang with its
 # sanitizer and libFuzzer runtimes, and GMT with its coastlines and
@@ -37,7 +38,7 @@ TEST_PACKAGES=(
     "${XVFB_PACKAGES[@]}"
     openbox xdotool wmctrl xclip x11-utils imagemagick weston xwayland
     pulseaudio pulseaudio-utils faketime sox python3
-    desktop-file-utils appstream dbus-daemon at-spi2-core python3-pyatspi
+    desktop-file-utils appstream lintian dbus-daemon at-spi2-core python3-pyatspi
     clang libclang-rt-14-dev
     gmt gmt-gshhg-low gmt-dcw ghostscript
 )
