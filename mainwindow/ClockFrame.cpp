@@ -2,7 +2,9 @@
 #include "ClockFrame.h"
 
 #include <QAccessibleWidget>
+#include <QFocusEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 
@@ -83,14 +85,31 @@ void ClockFrame::paintEvent(QPaintEvent* /*event*/) {
     const int captionWidth =
         title().isEmpty() ? metrics.height() : metrics.horizontalAdvance(title()) + 2 * kGap;
     const QRect caption(kIndent, 0, captionWidth, metrics.height());
-    if (!title().isEmpty() || hasFocus())
+    const bool mark = hasFocus() && m_mark.shown();
+    if (!title().isEmpty() || mark)
         painter.fillRect(caption, palette().window());
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     if (!title().isEmpty())
         painter.drawText(caption, Qt::AlignCenter, title());
-    if (hasFocus()) {
+    if (mark) {
         painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 1));
         painter.drawRect(caption.adjusted(0, 0, -1, -1));
     }
+}
+
+void ClockFrame::focusInEvent(QFocusEvent* event) {
+    m_mark.focusIn(event->reason());
+    QGroupBox::focusInEvent(event);
+}
+
+void ClockFrame::focusOutEvent(QFocusEvent* event) {
+    m_mark.focusOut();
+    QGroupBox::focusOutEvent(event);
+}
+
+void ClockFrame::keyPressEvent(QKeyEvent* event) {
+    if (m_mark.keyPressed())
+        update();
+    QGroupBox::keyPressEvent(event);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "FocusMark.h"
+
 #include <QGroupBox>
 #include <QPointer>
 
@@ -28,8 +30,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    FocusMark m_mark;
     QString m_name;
     QPointer<QLabel> m_time;
     QPointer<QLabel> m_date;

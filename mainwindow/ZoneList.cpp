@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -169,6 +170,7 @@ bool ZoneList::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ZoneList::focusInEvent(QFocusEvent* event) {
+    m_mark.focusIn(event->reason());
     update();
     if (currentRow() >= 0) {
         QListWidget::focusInEvent(event);
@@ -179,15 +181,22 @@ void ZoneList::focusInEvent(QFocusEvent* event) {
 }
 
 void ZoneList::focusOutEvent(QFocusEvent* event) {
+    m_mark.focusOut();
     QListWidget::focusOutEvent(event);
     update();
+}
+
+void ZoneList::keyPressEvent(QKeyEvent* event) {
+    if (m_mark.keyPressed())
+        update();
+    QListWidget::keyPressEvent(event);
 }
 
 bool ZoneList::event(QEvent* event) {
     const bool handled = QListWidget::event(event);
     // The mark goes over the list's own border, outside the rows, in the colour of a chosen
     // row, so it shows on the window's background in every size.
-    if (event->type() == QEvent::Paint && hasFocus()) {
+    if (event->type() == QEvent::Paint && hasFocus() && m_mark.shown()) {
         QPainter painter(this);
         const int width = std::max(2, frameWidth());
         painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), width,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "FocusMark.h"
+
 #include <QListWidget>
 
 class QAccessibleInterface;
@@ -13,8 +15,8 @@ class QAccessibleInterface;
 //
 // A list one row high looks and works like a spin box: its scroll arrows and the mouse wheel
 // choose the next or previous zone instead of scrolling the chosen one out of sight. A taller
-// list scrolls as lists do. With the focus it carries a mark around it, since the row it shows
-// is highlighted with or without the focus.
+// list scrolls as lists do. With the focus it carries a mark around it (see FocusMark), since
+// the row it shows is highlighted with or without the focus.
 class ZoneList final : public QListWidget {
     Q_OBJECT
 
@@ -31,11 +33,13 @@ protected:
     bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void step(int rows);
     void scrollBarAction(int action);
+    FocusMark m_mark;
     int m_wheelAngle = 0; // what the wheel turned since the last whole step, in 1/8 degrees
 };

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The whole job with the keyboard alone: the popup menu from the Menu key, the Small size, the
 setup editor, a setup with a daily alarm and a sound file chosen in the file chooser, saved with
-Enter on the Save button; a second setup with a one-time alarm whose date picker opens on F4;
+Enter on the Save button; its alarm's notice, closed with Escape while the editor is open; a
+second setup with a one-time alarm whose date picker opens on F4;
 every window closed with keys. The settings file then holds both setups."""
 import wave
 
@@ -24,7 +25,7 @@ def test(ctx):
         out.writeframes(b"\0\0" * 800)
     with Session(ctx.work) as s:
         app = s.start(ctx.meridex, ini={"Settings": {"LocalIndex": "11"}},
-                      env_extra={"LC_ALL": "en_US.UTF-8"})
+                      env_extra={"LC_ALL": "en_US.UTF-8"}, faketime="2026-12-07 06:00:00")
         clock = s.window("Meridex", app)
         width = s.geometry(clock)[2]
         menu_key(s, app, clock, "Small")
@@ -46,8 +47,16 @@ def test(ctx):
         wait_for(lambda: not s.find("Meridex Setup", app), what="the editor to close on Save")
         s.window("Meridex - Daily", app)
 
+        # Daily rings while the editor is open: the notice comes up over it and takes Escape.
         menu_key(s, app, clock, "Setup")
         editor = s.window("Meridex Setup", app)
+        app.set_clock("2026-12-07 06:59:59")
+        s.window("Alarm", app)
+        wait_for(lambda: s.x("xdotool", "getactivewindow").strip() == str(s.find("Alarm", app)),
+                 what="the notice to take the keyboard")
+        s.keys("Escape")
+        wait_for(lambda: not s.find("Alarm", app), what="the notice to close on Escape")
+        check(s.find("Meridex Setup", app), "Escape closed the editor too")
         s.keys("ctrl+a", window=editor)
         s.type("Trip")
         s.keys("Tab", "Down", "Down", "Down", "Down", "Tab", "F4")  # Once; its date picker
