@@ -39,7 +39,7 @@ SETTINGS = {
     "currSetup": "Tokyo", "nbSetup": "1", "Setup0": "Tokyo",
 }
 SETUPS = {"Tokyo": {"OtherIndex": "2", "chkDSTOther": "0", "chk05Other": "0",
-                    "AlarmTimeGMT": "2026-06-15 14:00:00", "When": "4"}}
+                    "AlarmTimeGMT": "15:00:00", "When": "1"}}
 H12, H24 = {"chk24hLocal": "0", "chk24hOther": "0"}, {"chk24hLocal": "1", "chk24hOther": "1"}
 # name, stored marks, outer size in twips (12-hour times are wide, 24-hour ones narrow), scale
 SHOTS = [
@@ -55,7 +55,7 @@ for scale in (1, 1.5, 2):
               (f"small-{scale}x", {**H12, "Small": "True"}, (3475, 1580), scale),
               (f"mini-{scale}x", {**H12, "Mini": "True"}, (1920, 1440), scale)]
 # The other windows, each at these scales: the editor from the popup menu, its date picker
-# (Once, then Alt+Down in the time box), and the notice of Tokyo's alarm at 14:00 GMT, taken
+# (Once chosen, then Alt+Down in the time box), and the notice of Tokyo's alarm at 15:00 GMT, taken
 # first: a picker closed without a day rewrites that alarm.
 DIALOG_SCALES = (1, 1.5, 2)
 # The program's clock is set half a second before the second to show; its tick just after
@@ -121,13 +121,13 @@ with tempfile.TemporaryDirectory(prefix="meridex-shots-") as work:
             app = session.start(binary, ini=ini, cwd=assets, name=f"dialogs-{scale}",
                                 faketime="2026-06-15 09:41:00")
             clock = session.window("Meridex - Tokyo", app)
-            app.set_clock("2026-06-15 13:59:58")
+            app.set_clock("2026-06-15 09:59:58")  # 15:00 GMT on the Local clock (GMT-5)
             notice = shoot_window("Alarm", app, f"notice-{scale}x")
             session.keys("Escape", window=notice)
             wait_for(lambda: not session.find("Alarm", app), 10, "the notice to close")
             session.menu(app, clock, "Setup")
             editor = shoot_window("Meridex Setup", app, f"editor-{scale}x")
-            session.keys("Tab", "Tab", "alt+Down", window=editor)
+            session.keys("Tab", "Down", "Down", "Down", "Down", "Tab", "alt+Down", window=editor)
             picker = shoot_window("Pick Alarm Date", app, f"picker-{scale}x")
             session.keys("Escape", window=picker)
             wait_for(lambda: not session.find("Pick Alarm Date", app), 10, "the picker to close")
