@@ -14,7 +14,9 @@ public:
         switch (kind) {
         case QAccessible::Name:
             return QStringLiteral("Select Sound File to play: ") +
-                   (box->text().isEmpty() ? QStringLiteral("none") : box->text());
+                   (!box->text().isEmpty()              ? box->text()
+                    : !box->placeholderText().isEmpty() ? box->placeholderText()
+                                                        : QStringLiteral("none"));
         case QAccessible::Description:
             return box->toolTip();
         default:
