@@ -192,6 +192,18 @@ void ZoneList::keyPressEvent(QKeyEvent* event) {
     QListWidget::keyPressEvent(event);
 }
 
+void ZoneList::paintEvent(QPaintEvent* event) {
+    QListWidget::paintEvent(event);
+    // Inside the chosen row a dotted line in the colour of its text, which shows on the row's
+    // highlight, as the border's mark does around it.
+    if (!hasFocus() || !m_mark.shown() || currentItem() == nullptr)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(
+        QPen(palette().color(QPalette::Active, QPalette::HighlightedText), 1, Qt::DotLine));
+    painter.drawRect(visualItemRect(currentItem()).adjusted(1, 1, -2, -2));
+}
+
 bool ZoneList::event(QEvent* event) {
     const bool handled = QListWidget::event(event);
     // The mark goes over the list's own border, outside the rows, in the colour of a chosen
