@@ -6,11 +6,13 @@
 #include "frmPic.h"
 #include "frmSetup.h"
 
-void frmMain::mnViewMap_Click() {
+void frmMain::mnViewMap_Click()
+{
     showMapViewer(m_services.messages, this);
 }
 
-void frmMain::mnSetup_Click() {
+void frmMain::mnSetup_Click()
+{
     m_setupEditorOpen = true;
     // Out of the top-most layer at once, not at the next tick, so the modal editor is never
     // hidden behind the clock.
