@@ -171,6 +171,7 @@ private:
     QString m_currSetup;
     QString m_appliedSetup;
     bool m_setupEditorOpen = false;
+    bool m_inTick = false;
     qint64 m_localDateShown = -1;
     qint64 m_otherDateShown = -1;
     bool m_unloaded = false;
