@@ -260,8 +260,10 @@ void frmMain::runAlarmTest(const std::vector<AlarmMinute>& minutes, const ZoneOp
         for (const std::size_t i : dueAlarms(m_alarms, reference, m_dayNames, m_locale)) {
             fired << (minute.late ? QStringLiteral("%1 (%2, missed)").arg(m_alarms[i].name, due)
                                   : m_alarms[i].name);
-            // A sound that cannot be played must not leave the alarm silent.
-            if (!PlaySound(m_services.sound, m_alarms[i].sound).isEmpty())
+            // Neither a sound that cannot be played nor no sound file at all (what every new
+            // setup has) may leave the alarm silent.
+            if (m_alarms[i].sound.isEmpty() ||
+                !PlaySound(m_services.sound, m_alarms[i].sound).isEmpty())
                 PlaySound(m_services.sound, BuiltInAlarmTone);
         }
     }

@@ -125,6 +125,8 @@ void frmSetup::buildControls() {
     Label3 = named<QLabel>(QStringLiteral("Label3"), QStringLiteral("Select Sound File to play:"),
                            Frame1);
     txtAlarmSound = named<QLineEdit>(QStringLiteral("txtAlarmSound"), Frame1);
+    // An alarm without a file of its own is not silent: the box says what it rings then.
+    txtAlarmSound->setPlaceholderText(QStringLiteral("(none: the built-in tone)"));
     Label3->setBuddy(txtAlarmSound);
     cmdTryIt = makeButton(QStringLiteral("Try it"), QStringLiteral("cmdTryIt"), Frame1);
 

@@ -4,6 +4,7 @@
 
 #include "frmSetup.h"
 
+#include "BuiltInTone.h"
 #include "DateFormat.h"
 #include "MessageBoxes.h"
 #include "ProgramChange.h"
@@ -101,7 +102,9 @@ void frmSetup::txtAlarmSound_Click() {
 }
 
 void frmSetup::cmdTryIt_Click() {
-    const QString error = PlaySound(m_services.sound, m_soundPath);
+    // With no file chosen the alarm rings the built-in tone, so that is what trying it plays.
+    const QString error =
+        PlaySound(m_services.sound, m_soundPath.isEmpty() ? BuiltInAlarmTone : m_soundPath);
     if (!error.isEmpty())
         m_services.messages.inform(this, error);
 }
