@@ -310,6 +310,14 @@ int frmMain::otherHalf() const {
     return chk05Other->isChecked() ? 1 : 0;
 }
 
+int frmMain::localIndex() const {
+    return lstTimeZoneLocal->currentRow();
+}
+
+int frmMain::localHalf() const {
+    return chk05Local->isChecked() ? 1 : 0;
+}
+
 void frmMain::lstTimeZoneLocal_Click() {
     if (QListWidgetItem* item = lstTimeZoneLocal->currentItem())
         lstTimeZoneLocal->setToolTip(item->text());

@@ -72,6 +72,8 @@ public:
     int otherIndex() const override;
     int otherDST() const override;
     int otherHalf() const override;
+    int localIndex() const override;
+    int localHalf() const override;
 
     const AlarmTable& alarmTable() const { return m_alarms; }
     const MruList& mruList() const { return m_mru; }

@@ -76,6 +76,11 @@ bool frmMain::Form_Load() {
         const QString storedLocal = store.read(keys::kSettings, keys::kLocalIndex);
         if (storedLocal.isEmpty()) {
             presetLocalZone();
+            // Chosen for the user, so stored as their own choice would be: at once.
+            store.writeSection(keys::kSettings,
+                               {{keys::kLocalIndex, QString::number(localIndex())},
+                                {keys::kChkDSTLocal, chkDSTLocal->isChecked() ? "1" : "0"},
+                                {keys::kChk05Local, QString::number(localHalf())}});
         } else {
             const std::int16_t localIndex = ValInt16(storedLocal);
             if (zones::isValidIndex(localIndex))

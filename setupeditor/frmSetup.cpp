@@ -352,10 +352,12 @@ void frmSetup::loadWhenOption() {
 }
 
 void frmSetup::loadLocalZone() {
-    const std::int16_t index = ValInt16(m_services.store.read(keys::kSettings, keys::kLocalIndex));
+    // The zone the clock shows, which is the one alarms ring in: the store may not hold it yet
+    // (a first start's zone, a Local row chosen within the last second).
+    const int index = m_host.localIndex();
     if (index >= 0 && index <= 23)
         m_zones.local = index;
-    if (m_services.store.read(keys::kSettings, keys::kChk05Local) == QLatin1String("1"))
+    if (m_host.localHalf() == 1)
         m_zones.local -= 0.5;
 }
 
