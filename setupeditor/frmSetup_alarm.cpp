@@ -76,12 +76,18 @@ void frmSetup::txtAlarmTime_Click() {
         ~ReloadAgain() { reload = true; }
     } reloadAgain{m_reload};
 
+    bool chosen = false;
     {
         frmMonthView picker(m_services, this);
-        connect(&picker, &frmMonthView::dayClicked, this,
-                [this](const QDate& day) { m_alarmDate = datevalue::fromDate(day); });
+        connect(&picker, &frmMonthView::dayClicked, this, [this, &chosen](const QDate& day) {
+            m_alarmDate = datevalue::fromDate(day);
+            chosen = true;
+        });
         picker.exec();
     }
+    // Closed without a day chosen: the alarm stays as it was, on screen and in the store.
+    if (!chosen)
+        return;
 
     const QString previous = txtAlarmTime->text();
     const auto typed = parseDate(previous);

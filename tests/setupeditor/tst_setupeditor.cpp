@@ -168,28 +168,62 @@ private slots:
         QCOMPARE(files + int(picker == "frmMonthView"), 1);
     }
 
-    // A click on the time box of a one-time alarm opens the picker; the day clicked there is
-    // stored at once.
+    // The time box of a one-time alarm opens the picker, by a click or F4; the day chosen there
+    // is stored at once. Closed (Escape) without a day chosen, it changes and stores nothing.
+    void datePicker_data() {
+        QTest::addColumn<QString>("actions");    // in the picker, before Escape
+        QTest::addColumn<QStringList>("stored"); // AlarmTimeGMT, When
+        const QStringList untouched{"21:00:00", " 1"};
+        QTest::newRow("a day clicked") << "click 17" << QStringList{"2026-12-16 21:00:00", " 4"};
+        QTest::newRow("a day double-clicked")
+            << "double 17" << QStringList{"2026-12-16 21:00:00", " 4"};
+        QTest::newRow("Enter on the highlighted day")
+            << "Down Return" << QStringList{"2026-12-13 21:00:00", " 4"};
+        QTest::newRow("Space on the highlighted day")
+            << "Down Space" << QStringList{"2026-12-13 21:00:00", " 4"};
+        QTest::newRow("closed without a day") << "Down" << untouched;
+    }
     void datePicker() {
+        QFETCH(QString, actions);
+        QFETCH(QStringList, stored);
         Editor e;
         e.click("optWhen4");
-        QTimer::singleShot(0, [] {
+        const QString shown = e.field<QLineEdit>("txtAlarmTime")->text();
+        QTimer::singleShot(0, [actions] {
             QWidget* picker = QApplication::activeModalWidget();
-            if (!picker)
+            auto* days = picker ? picker->findChild<QTableView*>() : nullptr;
+            if (!days)
                 return;
-            auto* days = picker->findChild<QTableView*>();
-            for (int row = 0; row < days->model()->rowCount(); ++row)
+            days->setFocus();
+            const QStringList words = actions.split(u' ', Qt::SkipEmptyParts);
+            for (const QString& word : words) {
+                if (word == "Down" || word == "Return" || word == "Space")
+                    QTest::keyClick(days, QKeySequence(word)[0].key());
+            }
+            for (int row = 0; row < days->model()->rowCount() && words.size() == 2; ++row)
                 for (int column = 0; column < days->model()->columnCount(); ++column)
-                    if (days->model()->index(row, column).data() == 17)
-                        QTest::mouseClick(
-                            days->viewport(), Qt::LeftButton, {},
-                            days->visualRect(days->model()->index(row, column)).center());
+                    if (days->model()->index(row, column).data() == words[1].toInt()) {
+                        const QPoint at =
+                            days->visualRect(days->model()->index(row, column)).center();
+                        QTest::mouseClick(days->viewport(), Qt::LeftButton, {}, at);
+                        if (words[0] == "double")
+                            QTest::mouseDClick(days->viewport(), Qt::LeftButton, {}, at);
+                    }
             QTest::keyClick(picker, Qt::Key_Escape);
         });
-        QTest::mouseClick(e.field("txtAlarmTime"), Qt::LeftButton);
-        QCOMPARE(e.memory.read("London", "AlarmTimeGMT"), QStringLiteral("2026-12-16 21:00:00"));
-        QCOMPARE(e.memory.read("London", "When"), QStringLiteral(" 4"));
-        QVERIFY(e.field<QLineEdit>("txtAlarmTime")->text().endsWith(QStringLiteral("07:00 AM")));
+        if (actions.startsWith(u'D')) {
+            e.field("txtAlarmTime")->setFocus();
+            QTest::keyClick(e.field("txtAlarmTime"), Qt::Key_F4);
+        } else {
+            QTest::mouseClick(e.field("txtAlarmTime"), Qt::LeftButton);
+        }
+        QCOMPARE(
+            (QStringList{e.memory.read("London", "AlarmTimeGMT"), e.memory.read("London", "When")}),
+            stored);
+        if (stored == QStringList{"21:00:00", " 1"})
+            QCOMPARE(e.field<QLineEdit>("txtAlarmTime")->text(), shown);
+        else
+            QVERIFY(e.field<QLineEdit>("txtAlarmTime")->text().endsWith(u"07:00 AM"));
     }
 };
 
