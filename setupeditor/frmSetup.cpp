@@ -232,6 +232,10 @@ void frmSetup::done(int result) {
 }
 
 bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
+    // A wheel turned over the name box while scrolling past it would load another setup over
+    // the edits on screen: only a choice from the list does that.
+    if (event->type() == QEvent::Wheel && watched == cmbSetup)
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;

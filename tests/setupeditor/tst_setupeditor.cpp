@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QTableView>
+#include <QWheelEvent>
 
 namespace {
 
@@ -16,6 +17,14 @@ Contents london() {
         {"Settings",
          {{"LocalIndex", "1"}, {"currSetup", "London"}, {"nbSetup", "1"}, {"Setup0", "London"}}},
         {"London", {{"OtherIndex", "11"}, {"AlarmTimeGMT", "21:00:00"}, {"When", " 1"}}}};
+}
+
+// London and Paris, London current; Paris rings at 05:00 GMT.
+Contents twoSetups() {
+    Contents stored = london();
+    stored["Settings"].insert({{"nbSetup", "2"}, {"Setup1", "Paris"}});
+    stored["Paris"] = {{"OtherIndex", "10"}, {"AlarmTimeGMT", "05:00:00"}, {"When", " 1"}};
+    return stored;
 }
 
 struct Editor : Desk {
@@ -71,14 +80,33 @@ private slots:
         QCOMPARE(e.memory.contents(), before);
     }
 
-    void deletingTheLastSetupLeavesDefault() {
-        Editor e;
+    // Deleting the clock's current setup moves the clock to the one the store now names; a
+    // setup chosen (Down) and deleted leaves the clock where it was.
+    void deleting_data() {
+        QTest::addColumn<bool>("two");    // London, Paris; else London alone
+        QTest::addColumn<bool>("choose"); // Paris, before Delete
+        QTest::addColumn<QString>("current");
+        QTest::newRow("the last setup") << false << false << "Default";
+        QTest::newRow("the clock's, another left") << true << false << "Paris";
+        QTest::newRow("another") << true << true << "London";
+    }
+    void deleting() {
+        QFETCH(bool, two);
+        QFETCH(bool, choose);
+        QFETCH(QString, current);
+        Editor e(two ? twoSetups() : london());
+        if (choose) {
+            e.nameBox()->setFocus();
+            QTest::keyClick(e.nameBox(), Qt::Key_Down);
+        }
+        const QString deleted = choose ? "Paris" : "London";
         e.click("cmdDelete");
-        QCOMPARE(e.field<QComboBox>("cmbSetup")->count(), 0);
-        QCOMPARE(e.memory.read("Settings", "currSetup"), QStringLiteral("Default"));
-        QCOMPARE(e.memory.read("Settings", "nbSetup"), QStringLiteral("0"));
-        QVERIFY(!e.memory.hasSection("London"));
-        QCOMPARE(e.window->currSetup(), QStringLiteral("Default"));
+        QCOMPARE(e.field<QComboBox>("cmbSetup")->count(), two ? 1 : 0);
+        QCOMPARE(e.memory.read("Settings", "nbSetup"), QString::number(two ? 1 : 0));
+        QVERIFY(!e.memory.hasSection(deleted));
+        QCOMPARE(e.window->currSetup(), current);
+        if (!choose)
+            QCOMPARE(e.memory.read("Settings", "currSetup"), current);
     }
 
     // Name and time typed, a repeat rule and a sound chosen, then Save: the alarm in GMT.
@@ -113,26 +141,45 @@ private slots:
         QCOMPARE(e.memory.read("Settings", "currSetup"), name);
     }
 
-    // A typed name that is also listed is a name for Save, not a choice from the list: leaving
-    // the box keeps the edits on screen, and Save stores them under that name.
-    void typedListedName_data() {
-        QTest::addColumn<bool>("tabFirst");
-        QTest::newRow("Tab, then Save") << true;
-        QTest::newRow("Save at once") << false;
+    // The edits on screen go to the setup named in the box: a typed listed name is a name for
+    // Save and OK, not a choice that reloads, and a wheel turned over the box chooses nothing.
+    void editsGoToTheNameInTheBox_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("then");
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QString>("saved"); // the setup the alarm lands in
+        QTest::newRow("typed, Tab, Save")
+            << "Paris" << QByteArray("Tab") << QByteArray("cmdSave") << "Paris";
+        QTest::newRow("typed, Save") << "Paris" << QByteArray() << QByteArray("cmdSave") << "Paris";
+        QTest::newRow("typed, OK") << "Paris" << QByteArray() << QByteArray("cmdOK") << "Paris";
+        QTest::newRow("a wheel turn, OK")
+            << "" << QByteArray("wheel") << QByteArray("cmdOK") << "London";
     }
-    void typedListedName() {
-        QFETCH(bool, tabFirst);
-        Contents stored = london();
-        stored["Settings"].insert({{"nbSetup", "2"}, {"Setup1", "Paris"}});
-        stored["Paris"] = {{"OtherIndex", "10"}, {"AlarmTimeGMT", "05:00:00"}, {"When", " 1"}};
-        Editor e(stored);
+    void editsGoToTheNameInTheBox() {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, then);
+        QFETCH(QByteArray, button);
+        QFETCH(QString, saved);
+        Editor e(twoSetups());
         retype(e.field("txtAlarmTime"), "06:30");
-        retype(e.nameBox(), "Paris");
-        if (tabFirst)
+        if (!typed.isEmpty())
+            retype(e.nameBox(), typed);
+        if (then == "Tab")
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        auto* box = e.field<QComboBox>("cmbSetup");
+        if (then == "wheel") {
+            const QPointF at = box->rect().center();
+            QWheelEvent turn(at, box->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {},
+                             Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &turn);
+        }
         QCOMPARE(e.field<QLineEdit>("txtAlarmTime")->text(), QStringLiteral("06:30"));
-        e.click("cmdSave");
-        QCOMPARE(e.memory.read("Paris", "AlarmTimeGMT"), QStringLiteral("20:30:00"));
+        e.click(button);
+        QVERIFY(!e.editor->isVisible());
+        const QString other = saved == "Paris" ? "London" : "Paris";
+        QCOMPARE((QStringList{e.memory.read(saved, "AlarmTimeGMT"),
+                              e.memory.read(other, "AlarmTimeGMT")}),
+                 (QStringList{"20:30:00", other == "Paris" ? "05:00:00" : "21:00:00"}));
     }
 
     // The keyboard opens what a click on the sound box and a one-time alarm's time box opens.
