@@ -109,77 +109,64 @@ private slots:
             QCOMPARE(e.memory.read("Settings", "currSetup"), current);
     }
 
-    // Name and time typed, a repeat rule and a sound chosen, then Save: the alarm in GMT.
+    // Time typed, a repeat rule and a sound chosen, a name typed, then Save or OK: the alarm in
+    // GMT goes to the setup named in the box, the others keep theirs. A typed listed name is a
+    // name, not a choice that reloads; a wheel turned over the box chooses nothing.
     void saveStoresTheAlarm_data() {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("name"); // typed; London (loaded) when empty
+        QTest::addColumn<QByteArray>("then");
+        QTest::addColumn<QByteArray>("button");
         QTest::addColumn<QString>("time");
-        QTest::addColumn<QByteArray>("option");
         QTest::addColumn<QStringList>("stored"); // AlarmTimeGMT, When
-        QTest::newRow("new name, 24-hour time")
-            << "Tokyo"
-            << "06:30" << QByteArray("optWhen3") << QStringList{"20:30:00", " 3"};
-        QTest::newRow("listed name, 12-hour time")
-            << "London"
-            << "7:15 PM" << QByteArray("optWhen2") << QStringList{"09:15:00", " 2"};
+        const auto row = [](const char* name, const char* typed, const char* then,
+                            const char* button, const char* time, QStringList stored) {
+            QTest::newRow(name) << typed << QByteArray(then) << QByteArray(button) << time
+                                << stored;
+        };
+        // A first start's Local zone (GMT here) is not yet stored: the editor takes the zone the
+        // clock shows.
+        row("first start", "Rome", "", "cmdSave", "06:30", {"06:30:00", " 3"});
+        row("new name, 24-hour time", "Tokyo", "", "cmdSave", "06:30", {"20:30:00", " 3"});
+        row("listed name, 12-hour time", "London", "", "cmdSave", "7:15 PM", {"09:15:00", " 3"});
+        row("another listed name, Tab, Save", "Paris", "Tab", "cmdSave", "06:30",
+            {"20:30:00", " 3"});
+        row("another listed name, OK", "Paris", "", "cmdOK", "06:30", {"20:30:00", " 3"});
+        row("a wheel turn, OK", "", "wheel", "cmdOK", "06:30", {"20:30:00", " 3"});
     }
     void saveStoresTheAlarm() {
         QFETCH(QString, name);
-        QFETCH(QString, time);
-        QFETCH(QByteArray, option);
-        QFETCH(QStringList, stored);
-        Editor e;
-        retype(e.nameBox(), name);
-        retype(e.field("txtAlarmTime"), time);
-        e.click(option);
-        QTest::mouseClick(e.field("txtAlarmSound"), Qt::LeftButton);
-        e.click("cmdSave");
-        QCOMPARE(e.messages.texts(), QStringList());
-        QVERIFY(!e.editor->isVisible());
-        QCOMPARE((QStringList{e.memory.read(name, "AlarmTimeGMT"), e.memory.read(name, "When")}),
-                 stored);
-        QCOMPARE(e.memory.read(name, "Sound"), QStringLiteral("/s/bell.wav"));
-        QCOMPARE(e.memory.read("Settings", "currSetup"), name);
-    }
-
-    // The edits on screen go to the setup named in the box: a typed listed name is a name for
-    // Save and OK, not a choice that reloads, and a wheel turned over the box chooses nothing.
-    void editsGoToTheNameInTheBox_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("then");
-        QTest::addColumn<QByteArray>("button");
-        QTest::addColumn<QString>("saved"); // the setup the alarm lands in
-        QTest::newRow("typed, Tab, Save")
-            << "Paris" << QByteArray("Tab") << QByteArray("cmdSave") << "Paris";
-        QTest::newRow("typed, Save") << "Paris" << QByteArray() << QByteArray("cmdSave") << "Paris";
-        QTest::newRow("typed, OK") << "Paris" << QByteArray() << QByteArray("cmdOK") << "Paris";
-        QTest::newRow("a wheel turn, OK")
-            << "" << QByteArray("wheel") << QByteArray("cmdOK") << "London";
-    }
-    void editsGoToTheNameInTheBox() {
-        QFETCH(QString, typed);
         QFETCH(QByteArray, then);
         QFETCH(QByteArray, button);
-        QFETCH(QString, saved);
-        Editor e(twoSetups());
-        retype(e.field("txtAlarmTime"), "06:30");
-        if (!typed.isEmpty())
-            retype(e.nameBox(), typed);
+        QFETCH(QString, time);
+        QFETCH(QStringList, stored);
+        Contents contents = twoSetups();
+        if (name == "Rome")
+            contents["Settings"].remove("LocalIndex");
+        Editor e(contents);
+        retype(e.field("txtAlarmTime"), time);
+        e.click("optWhen3");
+        QTest::mouseClick(e.field("txtAlarmSound"), Qt::LeftButton);
+        if (!name.isEmpty())
+            retype(e.nameBox(), name);
         if (then == "Tab")
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         auto* box = e.field<QComboBox>("cmbSetup");
-        if (then == "wheel") {
-            const QPointF at = box->rect().center();
-            QWheelEvent turn(at, box->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {},
-                             Qt::NoScrollPhase, false);
+        const QPointF at = box->rect().center();
+        QWheelEvent turn(at, box->mapToGlobal(at), {}, {0, -120}, {}, {}, Qt::NoScrollPhase, 0);
+        if (then == "wheel")
             QApplication::sendEvent(box, &turn);
-        }
-        QCOMPARE(e.field<QLineEdit>("txtAlarmTime")->text(), QStringLiteral("06:30"));
         e.click(button);
+        const QString saved = name.isEmpty() ? QStringLiteral("London") : name;
+        // Paris's stored zone is not the one shown: Save asks before it replaces it.
+        QCOMPARE(e.messages.texts().size(), saved == "Paris" ? 1 : 0);
         QVERIFY(!e.editor->isVisible());
-        const QString other = saved == "Paris" ? "London" : "Paris";
-        QCOMPARE((QStringList{e.memory.read(saved, "AlarmTimeGMT"),
-                              e.memory.read(other, "AlarmTimeGMT")}),
-                 (QStringList{"20:30:00", other == "Paris" ? "05:00:00" : "21:00:00"}));
+        QCOMPARE((QStringList{e.memory.read(saved, "AlarmTimeGMT"), e.memory.read(saved, "When")}),
+                 stored);
+        QCOMPARE(e.memory.read(saved, "Sound"), QStringLiteral("/s/bell.wav"));
+        QCOMPARE(e.memory.read("Settings", "currSetup"), saved);
+        for (const QString other : {"London", "Paris"})
+            if (other != saved)
+                QCOMPARE(e.memory.contents()[other], twoSetups()[other]);
     }
 
     // The keyboard opens what a click on the sound box and a one-time alarm's time box opens.
@@ -190,7 +177,6 @@ private slots:
         for (const int key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_F4})
             QTest::newRow(qPrintable(QKeySequence(key).toString()))
                 << QByteArray("txtAlarmSound") << key << int(Qt::NoModifier);
-        QTest::newRow("F4 on the time") << QByteArray("txtAlarmTime") << int(Qt::Key_F4) << 0;
         QTest::newRow("Alt+Down on the time")
             << QByteArray("txtAlarmTime") << int(Qt::Key_Down) << int(Qt::AltModifier);
     }
@@ -221,9 +207,7 @@ private slots:
         QTest::addColumn<QString>("actions");    // in the picker, before Escape
         QTest::addColumn<QStringList>("stored"); // AlarmTimeGMT, When
         const QStringList untouched{"21:00:00", " 1"};
-        QTest::newRow("a day clicked") << "click 17" << QStringList{"2026-12-16 21:00:00", " 4"};
-        QTest::newRow("a day double-clicked")
-            << "double 17" << QStringList{"2026-12-16 21:00:00", " 4"};
+        QTest::newRow("a day clicked") << "17" << QStringList{"2026-12-16 21:00:00", " 4"};
         QTest::newRow("Enter on the highlighted day")
             << "Down Return" << QStringList{"2026-12-13 21:00:00", " 4"};
         QTest::newRow("Space on the highlighted day")
@@ -242,23 +226,19 @@ private slots:
             if (!days)
                 return;
             days->setFocus();
-            const QStringList words = actions.split(u' ', Qt::SkipEmptyParts);
-            for (const QString& word : words) {
-                if (word == "Down" || word == "Return" || word == "Space")
+            for (const QString& word : actions.split(u' ')) {
+                if (!word[0].isDigit()) // a key; a number is the day clicked
                     QTest::keyClick(days, QKeySequence(word)[0].key());
+                for (int row = 0; row < days->model()->rowCount() && word[0].isDigit(); ++row)
+                    for (int column = 0; column < days->model()->columnCount(); ++column)
+                        if (days->model()->index(row, column).data() == word.toInt())
+                            QTest::mouseClick(
+                                days->viewport(), Qt::LeftButton, {},
+                                days->visualRect(days->model()->index(row, column)).center());
             }
-            for (int row = 0; row < days->model()->rowCount() && words.size() == 2; ++row)
-                for (int column = 0; column < days->model()->columnCount(); ++column)
-                    if (days->model()->index(row, column).data() == words[1].toInt()) {
-                        const QPoint at =
-                            days->visualRect(days->model()->index(row, column)).center();
-                        QTest::mouseClick(days->viewport(), Qt::LeftButton, {}, at);
-                        if (words[0] == "double")
-                            QTest::mouseDClick(days->viewport(), Qt::LeftButton, {}, at);
-                    }
             QTest::keyClick(picker, Qt::Key_Escape);
         });
-        if (actions.startsWith(u'D')) {
+        if (actions[0].isLetter()) {
             e.field("txtAlarmTime")->setFocus();
             QTest::keyClick(e.field("txtAlarmTime"), Qt::Key_F4);
         } else {
