@@ -10,6 +10,52 @@ class TestWindow : public QObject {
     Q_OBJECT
 
 private slots:
+    // Each clock's zone row and boxes on ("16 DST 05 24h": chkDSTLocal, chk05Local, chk24hLocal
+    // on the Local side), the machine time on Monday 7 December, and the four lines then shown:
+    // the Local time and date, the Other time and date.
+    void otherClock_data() {
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("lines");
+        const auto row = [](const char* name, const char* local, const char* other,
+                            const char* time, const char* lines) {
+            QTest::newRow(name) << local << other << time << lines;
+        };
+        // clang-format off
+        row("same zone", "11", "11", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|02:00:00 PM|Monday, Dec 7 2026");
+        row("Local DST alone", "11 DST 24h", "11", "14:00:00", "14:00:00|Monday, Dec 7 2026|01:00:00 PM|Monday, Dec 7 2026");
+        row("Other DST alone, 24 h", "11", "11 DST 24h", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|15:00:00|Monday, Dec 7 2026");
+        row("Local +0.5", "11 05", "11", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|01:30:00 PM|Monday, Dec 7 2026");
+        row("Other +0.5, 24 h", "11", "6 05 24h", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|19:30:00|Monday, Dec 7 2026");
+        row("EST+DST to Paris+DST", "16 DST", "10 DST", "22:30:00", "10:30:00 PM|Monday, Dec 7 2026|04:30:00 AM|Tuesday, Dec 8 2026");
+        row("date line, east", "23", "0", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|01:00:00 PM|Tuesday, Dec 8 2026");
+        row("date line, west", "0", "23", "10:00:00", "10:00:00 AM|Monday, Dec 7 2026|11:00:00 AM|Sunday, Dec 6 2026");
+        // clang-format on
+    }
+    void otherClock() {
+        QFETCH(QString, local);
+        QFETCH(QString, other);
+        QFETCH(QString, time);
+        QFETCH(QString, lines);
+        Contents stored{{"Settings", {{"currSetup", "Default"}}}};
+        for (const auto& [words, section, index, side] :
+             {std::tuple{local, "Settings", "LocalIndex", "Local"},
+              {other, "Default", "OtherIndex", "Other"}}) {
+            const QStringList boxes = words.split(u' ');
+            stored[section][index] = boxes.first();
+            for (const QString& box : boxes.mid(1))
+                stored[box == u"24h" ? "Settings" : section][QString("chk") + box + side] = "1";
+        }
+        Desk d(stored, time);
+        d.load();
+        QVERIFY(d.show());
+        QCOMPARE(QStringList(
+                     {d.label("Label1"), d.label("Label3"), d.label("Label2"), d.label("Label4")})
+                     .join(u'|'),
+                 lines);
+    }
+
     // Stored settings, the size items chosen, and the window's outer size in twips.
     void sizes_data() {
         QTest::addColumn<Contents>("stored");

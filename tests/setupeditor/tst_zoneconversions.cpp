@@ -41,6 +41,10 @@ private slots:
         row("Other to Local, in minutes", convert(OtherToLocal, 1, 15.5), "16:00:40", "06:30:00");
         row("a date goes back a day", convert(LocalToOther, 1, 16), "2026-12-25 07:00:00",
             "2026-12-24 16:00:00");
+        row("EST to GMT, Local elsewhere", convert(OtherToGMT, 1, 16), "07:00:00", "12:00:00");
+        row("GMT to a half-hour Other", convert(GMTToOther, 1, 5.5), "12:00:00", "17:30:00");
+        row("GMT to Local, back a day", convert(GMTToLocal, 16, 1), "2026-12-25 03:00:00",
+            "2026-12-24 22:00:00");
         // clang-format on
     }
     void shifts() {
