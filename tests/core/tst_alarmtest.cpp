@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The alarm test: which alarms of the table ring in a minute, and which minutes get tested when
-// the clock steps back or jumps, the zone changes or the machine sleeps.
+// The alarm test: which alarms of the table ring in a minute, which minutes get tested when the
+// clock steps back or jumps, the zone changes or the machine sleeps, and when the real clock's
+// next tick comes.
 
 #include "AlarmTest.h"
+#include "Clock.h"
 #include "DateFormat.h"
+#include "FineTimer.h"
+#include "TickSchedule.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimeZone>
 
@@ -109,6 +114,33 @@ private slots:
                 want << t.toString(u"HH:mm") + (run.endsWith(u'*') ? "*" : "");
         }
         QCOMPARE(got, want);
+    }
+
+    // The machine's own clock and timer: armed between two readings of the wall clock, the tick
+    // is due where the next wall second begins, and it comes in that second, early in it (most
+    // ticks: a busy machine may hold one back).
+    void nextTick() {
+        using namespace std::chrono;
+        const SystemClock clock;
+        FineTimer timer;
+        QSignalSpy fired(&timer, &FineTimer::timeout);
+        const auto wall = [] { return nanoseconds(system_clock::now().time_since_epoch()); };
+        int early = 0;
+        for (int tick = 0; tick < 3; ++tick) {
+            nanoseconds before, after;
+            do { // again when a second begins in between, or the machine stalls there
+                before = wall();
+                timer.start(ticks::untilNextTick(clock.intoSecond()));
+                after = wall();
+            } while (floor<seconds>(before) != floor<seconds>(after) || after - before > 100ms);
+            const nanoseconds next = floor<seconds>(after) + 1s;
+            const nanoseconds read = next + ticks::kMargin - timer.interval(); // when it looked
+            QVERIFY2(read >= before && read <= after, qPrintable(QString::number(read.count())));
+            QVERIFY(fired.wait(5000));
+            const nanoseconds landed = wall() - next;
+            early += landed >= 0ns && landed < 200ms;
+        }
+        QVERIFY2(early >= 2, qPrintable(QString::number(early)));
     }
 };
 
