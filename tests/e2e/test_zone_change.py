@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""The machine moves from London to New York under the running clock: its zone file changes
-(in a mount namespace of the test's own, so the rest of the machine keeps its zone) and the wall
-clock goes back five hours. A daily alarm at 09:05 wall time rings at 09:05 in New York, as on
-any other morning there: a move is no daylight-saving night."""
+# The machine moves from London to New York under the running clock (its zone file rewritten in
+# a mount namespace of the test's own): a daily alarm at 09:05 rings at 09:05 in New York, in
+# the hours lived again. A move is no daylight-saving night.
 import os
 import shutil
 import subprocess

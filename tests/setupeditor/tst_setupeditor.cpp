@@ -106,30 +106,23 @@ private slots:
     // Deleting the clock's current setup moves the clock to the one the store now names; a
     // setup chosen (Down) and deleted leaves the clock where it was.
     void deleting_data() {
-        QTest::addColumn<bool>("two");    // London, Paris; else London alone
-        QTest::addColumn<bool>("choose"); // Paris, before Delete
+        QTest::addColumn<int>("down"); // -1: London alone
         QTest::addColumn<QString>("current");
-        QTest::newRow("the last setup") << false << false << "Default";
-        QTest::newRow("the clock's, another left") << true << false << "Paris";
-        QTest::newRow("another") << true << true << "London";
+        QTest::newRow("the last setup") << -1 << "Default";
+        QTest::newRow("the clock's, another left") << 0 << "Paris";
+        QTest::newRow("another") << 1 << "London";
     }
     void deleting() {
-        QFETCH(bool, two);
-        QFETCH(bool, choose);
+        QFETCH(int, down);
         QFETCH(QString, current);
-        Editor e(two ? twoSetups() : london());
-        if (choose) {
-            e.nameBox()->setFocus();
+        Editor e(down < 0 ? london() : twoSetups());
+        e.nameBox()->setFocus();
+        for (int i = 0; i < down; ++i)
             QTest::keyClick(e.nameBox(), Qt::Key_Down);
-        }
-        const QString deleted = choose ? "Paris" : "London";
         e.click("cmdDelete");
-        QCOMPARE(e.field<QComboBox>("cmbSetup")->count(), two ? 1 : 0);
-        QCOMPARE(e.memory.read("Settings", "nbSetup"), QString::number(two ? 1 : 0));
-        QVERIFY(!e.memory.hasSection(deleted));
+        QVERIFY(!e.memory.hasSection(down == 1 ? "Paris" : "London"));
         QCOMPARE(e.window->currSetup(), current);
-        if (!choose)
-            QCOMPARE(e.memory.read("Settings", "currSetup"), current);
+        QCOMPARE(e.memory.read("Settings", "currSetup"), current);
     }
 
     // Time typed, a repeat rule and a sound chosen, a name typed, then Save or OK: the alarm in
@@ -228,20 +221,18 @@ private slots:
     void datePicker_data() {
         QTest::addColumn<QString>("actions");    // in the picker, before Escape
         QTest::addColumn<QStringList>("stored"); // AlarmTimeGMT, When
-        const QStringList untouched{"21:00:00", " 1"};
         QTest::newRow("a day clicked") << "17" << QStringList{"2026-12-16 21:00:00", " 4"};
         QTest::newRow("Enter on the highlighted day")
             << "Down Return" << QStringList{"2026-12-13 21:00:00", " 4"};
         QTest::newRow("Space on the highlighted day")
             << "Down Space" << QStringList{"2026-12-13 21:00:00", " 4"};
-        QTest::newRow("closed without a day") << "Down" << untouched;
+        QTest::newRow("closed without a day") << "Down" << QStringList{"21:00:00", " 1"};
     }
     void datePicker() {
         QFETCH(QString, actions);
         QFETCH(QStringList, stored);
         Editor e;
         e.click("optWhen4");
-        const QString shown = e.field<QLineEdit>("txtAlarmTime")->text();
         QTimer::singleShot(0, [actions] {
             QWidget* picker = QApplication::activeModalWidget();
             auto* days = picker ? picker->findChild<QTableView*>() : nullptr;
@@ -269,10 +260,6 @@ private slots:
         QCOMPARE(
             (QStringList{e.memory.read("London", "AlarmTimeGMT"), e.memory.read("London", "When")}),
             stored);
-        if (stored == QStringList{"21:00:00", " 1"})
-            QCOMPARE(e.field<QLineEdit>("txtAlarmTime")->text(), shown);
-        else
-            QVERIFY(e.field<QLineEdit>("txtAlarmTime")->text().endsWith(u"07:00 AM"));
     }
 };
 
