@@ -26,7 +26,7 @@ def test(ctx):
         app = s.start(ctx.meridex, ini=SETTINGS, faketime="2026-12-07 14:04:00",
                       env_extra={"TZ": None})
         s.window("Meridex - Walk", app)
-        app.set_clock("2026-12-07 14:04:45")
+        app.set_clock("2026-12-07 14:04:57")
         shutil.copyfile(ZONES + "America/New_York", zone)  # in place: the mount shows it
         s.window("Alarm", app, timeout=60)
 
