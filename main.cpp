@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char* argv[]) {
     // A person's own QT_QPA_PLATFORM wins; else X through XWayland when it is there (see
     // PlatformChoice.h). Wayland alone is left to Qt.
@@ -36,8 +38,15 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.meridex_clock.Meridex"));
     // One clock per person and display: a second start brings the first forward and ends.
     SingleInstance instance;
-    if (!instance.claim())
+    if (!instance.claim()) {
+        // A clock holds the display but did not come forward: never end unseen and unheard.
+        if (const QString problem = instance.problem(); !problem.isEmpty()) {
+            std::fprintf(stderr, "meridex: %s\n", qPrintable(problem));
+            QtMessageBoxes().inform(nullptr, problem);
+            return 1;
+        }
         return 0;
+    }
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/meridex-icon.png")));
     installFontSubstitutions();
     widenX11SendBuffer();
