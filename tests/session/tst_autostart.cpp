@@ -4,41 +4,29 @@
 
 #include "Autostart.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString launcher = u"[Desktop Entry]\nType=Application\nName=Meridex\nExec=meridex\n"
-                         "Path=@MERIDEX_MAP_DIR@\nTerminal=false\n"_s;
-
-// A key's value as a reader gets it: the escapes undone, and Exec's quotes taken off.
+// A key's value as a reader gets it: the file's escapes undone, then Exec's quoting.
 QString readBack(const QString& text, const QString& key) {
-    const QStringList lines = text.split(u'\n').filter(QRegularExpression(u"^"_s + key + u"="_s));
-    if (lines.size() != 1)
-        return u"%1 lines of %2"_s.arg(lines.size()).arg(key);
-    QString value;
-    const QString raw = lines[0].mid(key.size() + 1);
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (raw[i] != u'\\' || i + 1 == raw.size()) {
-            value += raw[i];
-            continue;
-        }
-        const QChar c = raw[++i];
-        value += c == u'n' ? u'\n' : c == u't' ? u'\t' : c == u'r' ? u'\r' : c == u's' ? u' ' : c;
-    }
-    if (key != u"Exec"_s)
-        return value;
-    QString argument;
-    for (qsizetype i = 1; i + 1 < value.size(); ++i)
-        argument +=
-            value[i] == u'\\' || (value[i] == u'%' && value[i + 1] == u'%') ? value[++i] : value[i];
-    return value.startsWith(u'"') && value.endsWith(u'"') ? argument : u"unquoted "_s + value;
+    const QStringList lines = text.split(u'\n').filter(QRegularExpression(u"^%1="_s.arg(key)));
+    QString value = lines.value(0).mid(key.size() + 1), quoted;
+    static const QRegularExpression escape(uR"(\\(.))"_s), inQuotes(uR"(\\(.)|%(%))"_s);
+    const QString plain = value.replace(escape, u"\x01\\1"_s)
+                              .replace(u"\x01n"_s, u"\n"_s)
+                              .replace(u"\x01t"_s, u"\t"_s)
+                              .replace(u"\x01r"_s, u"\r"_s)
+                              .remove(u'\x01');
+    if (lines.size() != 1 || key != u"Exec"_s)
+        return lines.size() == 1 ? plain : u"%1 lines"_s.arg(lines.size());
+    quoted = plain.mid(1, plain.size() - 2);
+    return plain.startsWith(u'"') ? quoted.replace(inQuotes, u"\\1\\2"_s) : plain;
 }
 
 } // namespace
@@ -51,40 +39,37 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("folder"); // the map's: the working folder
         QTest::addColumn<bool>("refused");
-        const auto row = [](const char* name, const QString& program, const QString& folder,
-                            bool refused = false) {
-            QTest::newRow(name) << program << folder << refused;
-        };
-        row("plain", u"/usr/bin/meridex"_s, u"/usr/share/meridex"_s);
-        row("a line injected", u"/usr/bin/meridex"_s, u"/home/p/m\nExec=touch pwned\n"_s);
-        row("tab and return", u"/opt/a\tb/meridex"_s, u"/home/p/x\ry"_s);
-        row("backslashes", u"/opt/a\\nb\\/meridex"_s, u"/home/p/\\\\srv\\"_s);
-        row("shell's characters", u"/opt/\"$HOME\" `id` 100%/meridex"_s, u"/home/p/$x %f"_s);
-        row("placeholder in the program", u"/opt/@MERIDEX_MAP_DIR@/meridex"_s, u"/maps"_s);
-        row("not UTF-8", u"/opt/caf\uFFFD/meridex"_s, u"/maps"_s, true);
-        row("other control character", u"/usr/bin/meridex"_s, u"/home/p/\u0001"_s, true);
+        QTest::newRow("plain") << u"/usr/bin/meridex"_s << u"/usr/share/meridex"_s << false;
+        QTest::newRow("a line injected")
+            << u"/bin/meridex"_s << u"/p/m\nExec=touch pwned\n"_s << false;
+        QTest::newRow("tab and return") << u"/opt/a\tb/meridex"_s << u"/p/x\ry"_s << false;
+        QTest::newRow("backslashes") << u"/opt/a\\nb\\/meridex"_s << u"/p/\\\\srv\\"_s << false;
+        QTest::newRow("shell's characters")
+            << u"/o/\"$HOME\" `id` 100%/m"_s << u"/p/$x %f"_s << false;
+        QTest::newRow("placeholder") << u"/opt/@MERIDEX_MAP_DIR@/meridex"_s << u"/maps"_s << false;
+        QTest::newRow("not UTF-8") << u"/opt/caf\uFFFD/meridex"_s << u"/maps"_s << true;
+        QTest::newRow("other control") << u"/usr/bin/meridex"_s << u"/p/\u0001"_s << true;
     }
     void entrySaysThePathsOrIsRefused() {
         QFETCH(QString, program);
         QFETCH(QString, folder);
         QFETCH(bool, refused);
-        const autostart::Entry entry = autostart::fillLauncher(launcher, program, folder);
+        const autostart::Entry entry = autostart::fillLauncher(
+            u"[Desktop Entry]\nType=Application\nName=Meridex\nExec=meridex\n"
+            "Path=@MERIDEX_MAP_DIR@\n"_s,
+            program, folder);
         QCOMPARE(entry.error.isEmpty(), !refused);
-        if (refused) {
-            QVERIFY(entry.text.isEmpty());
+        QVERIFY(!refused || entry.text.isEmpty());
+        if (refused)
             return;
-        }
         QCOMPARE(readBack(entry.text, u"Exec"_s), program);
         QCOMPARE(readBack(entry.text, u"Path"_s), folder);
-        QTemporaryDir dir;
-        QFile file(dir.filePath(u"io.github.meridex_clock.Meridex.desktop"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(entry.text.toUtf8()) > 0);
-        file.close();
+        QTemporaryFile file(u"XXXXXX.desktop"_s);
+        QVERIFY(file.open() && file.write(entry.text.toUtf8()) > 0 && file.flush());
         QProcess validate;
         validate.start(u"desktop-file-validate"_s, {file.fileName()});
-        QVERIFY(validate.waitForFinished());
+        QVERIFY(validate.waitForFinished() && validate.exitCode() == 0);
         QCOMPARE(validate.readAll() + validate.readAllStandardError(), QByteArray());
-        QCOMPARE(validate.exitCode(), 0);
     }
 };
 

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,7 +24,8 @@ class TestSingleInstance : public QObject {
 private slots:
     void initTestCase() {
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent"); // the runtime folder alone
-        QVERIFY(::chmod(QFile::encodeName(m_dir.path()).constData(), 0700) == 0);
+        QVERIFY(QFile::setPermissions(m_dir.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
     void oneNamePerDisplay_data() {
@@ -44,13 +44,15 @@ private slots:
         QCOMPARE(SingleInstance::displayKey(display), key);
     }
 
-    // The lock and its pipe go only where nobody else can put or take them.
+    // Only where nobody else can put the lock and its pipe, or take them away. Without such a
+    // folder (the runtime folder's fallback cannot be made), the clock runs unlocked and leaves
+    // nothing behind in the file system's root.
     void lockOnlyInAFolderOfOurOwn_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("usable");
         QFile(m_dir.filePath(u"file"_s)).open(QIODevice::WriteOnly);
-        for (const char* name : {"open", "other"})
-            ::mkdir(QFile::encodeName(m_dir.filePath(QString::fromLatin1(name))).constData(), 0700);
+        for (const QString& name : {u"open"_s, u"other"_s})
+            QDir(m_dir.path()).mkdir(name);
         ::chmod(QFile::encodeName(m_dir.filePath(u"open"_s)).constData(), 0777);
         QTest::newRow("none") << QString() << false;
         QTest::newRow("own") << m_dir.path() << true;
@@ -63,19 +65,15 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(bool, usable);
         QCOMPARE(SingleInstance::runtimeFolderProblem(folder).isEmpty(), usable);
-    }
-
-    // No XDG_RUNTIME_DIR, and the fallback in the temporary folder cannot be made: the clock
-    // runs, unlocked, and leaves nothing in the file system's root.
-    void noLockWithoutAFolderOfOurOwn() {
-        const QStringList before =
+        if (!folder.isEmpty())
+            return;
+        const QStringList root =
             QDir(u"/"_s).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
         qunsetenv("XDG_RUNTIME_DIR");
         qputenv("TMPDIR", QFile::encodeName(m_dir.filePath(u"file"_s)));
-        SingleInstance instance;
-        QVERIFY(instance.claim());
+        QVERIFY(SingleInstance().claim());
         qunsetenv("TMPDIR");
-        QCOMPARE(QDir(u"/"_s).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), before);
+        QCOMPARE(QDir(u"/"_s).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), root);
     }
 
     // A later start while the clock runs, and while it is frozen (it never reads its requests).
@@ -87,20 +85,18 @@ private slots:
     void laterStart() {
         QFETCH(bool, frozen);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path()));
-        SingleInstance first;
+        SingleInstance first, later;
         QVERIFY(first.claim());
         QSignalSpy forward(&first, &SingleInstance::activationRequested);
-        SingleInstance later;
         bool claimed = true;
         QElapsedTimer took;
         took.start();
-        if (frozen) {
-            claimed = later.claim();
-        } else {
-            std::thread start([&] { claimed = later.claim(); });
-            QTRY_VERIFY(forward.size() > 0);
+        std::thread start([&] { claimed = later.claim(); });
+        if (frozen)
             start.join();
-        }
+        QTRY_VERIFY(forward.size() > 0 || frozen);
+        if (!frozen)
+            start.join();
         QVERIFY(!claimed);
         QCOMPARE(later.problem(),
                  frozen ? u"Meridex is already running on this display, but it is not answering."_s
