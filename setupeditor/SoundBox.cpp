@@ -2,6 +2,8 @@
 #include "SoundBox.h"
 
 #include <QAccessibleWidget>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace {
 
@@ -45,4 +47,18 @@ QAccessibleInterface* SoundBox::accessibleFor(const QString& className, QObject*
     if (className == QLatin1String("SoundBox"))
         return new SoundBoxAccessible(static_cast<SoundBox*>(object));
     return nullptr;
+}
+
+QSize SoundBox::minimumSizeHint() const {
+    const QSize least = QLineEdit::minimumSizeHint();
+    if (placeholderText().isEmpty())
+        return least;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    static constexpr int kInnerMargin = 4; // what a line edit keeps between its frame and text
+    const QMargins margins = textMargins();
+    const QSize text(fontMetrics().horizontalAdvance(placeholderText()) + margins.left() +
+                         margins.right() + kInnerMargin,
+                     fontMetrics().height());
+    return least.expandedTo(style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, this));
 }

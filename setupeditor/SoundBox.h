@@ -16,6 +16,9 @@ public:
 
     static QAccessibleInterface* accessibleFor(const QString& className, QObject* object);
 
+    // Wide enough for the words shown when no file is chosen.
+    QSize minimumSizeHint() const override;
+
 signals:
     // A screen reader pressed the box.
     void pressedByReader();
