@@ -62,7 +62,8 @@ def test(ctx):
             app = s.start(ctx.meridex, ini=SETTINGS, cwd=ctx.assets, name=f"scale{scale}",
                           faketime="2026-12-07 06:00:00")
             clock = s.window("Meridex - Wake", app)
-            for size in ("Small", "normal"):
+            # At 1.5x the size the window starts in is enough: the lines are drawn alike.
+            for size in ("Small", "normal")[: 1 if scale == "1.5" else 2]:
                 if size == "normal":
                     s.menu(app, clock, "Small")
                 wait_for(lambda: not faults(picture(s, clock), float(scale)), 10,
