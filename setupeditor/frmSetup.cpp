@@ -86,9 +86,14 @@ QString fileNamePart(const QString& path) {
 frmSetup::frmSetup(Services& services, SetupHost& host, QWidget* parent)
     : QDialog(parent), m_services(services), m_host(host),
       m_openFileDialog([](QWidget* owner, const QString& filter) {
+          QFileDialog dialog(owner, QString(), QString(), filter);
           // Only the description shows; the pattern is matched all the same.
-          return QFileDialog::getOpenFileName(owner, QString(), QString(), filter, nullptr,
-                                              QFileDialog::HideNameFilterDetails);
+          dialog.setOption(QFileDialog::HideNameFilterDetails);
+          dialog.setFileMode(QFileDialog::ExistingFile);
+          dialog.setAcceptMode(QFileDialog::AcceptOpen);
+          // Modal to the editor only: an alarm notice stays usable.
+          dialog.setWindowModality(Qt::WindowModal);
+          return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
       }) {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Meridex Setup"));

@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The whole job with the keyboard alone: the popup menu from the Menu key, the Small size, the
 setup editor, a setup with a daily alarm and a sound file chosen in the file chooser, saved with
-Enter on the Save button; its alarm's notice, closed with Escape while the editor is open; a
-second setup whose one-time alarm's day is picked in the calendar (F4, arrows, Enter);
+Enter on the Save button; a second setup whose one-time alarm's day is picked in the calendar
+(F4, arrows, Enter), and the first one's notice, closed with Escape while the picker is open;
 every window closed with keys. The settings file then holds both setups."""
 import wave
 
@@ -56,16 +56,8 @@ def test(ctx):
         wait_for(lambda: not s.find("Meridex Setup", app), what="the editor to close on Save")
         s.window("Meridex - Daily", app)
 
-        # Daily rings while the editor is open: the notice comes up over it and takes Escape.
         menu_key(s, app, clock, "Setup")
         editor = s.window("Meridex Setup", app)
-        app.set_clock("2026-12-07 06:59:59")
-        s.window("Alarm", app)
-        wait_for(lambda: s.x("xdotool", "getactivewindow").strip() == str(s.find("Alarm", app)),
-                 what="the notice to take the keyboard")
-        s.keys("Escape")
-        wait_for(lambda: not s.find("Alarm", app), what="the notice to close on Escape")
-        check(s.find("Meridex Setup", app), "Escape closed the editor too")
         s.keys("ctrl+a", window=editor)
         s.type("Trip")
         s.keys("Return")  # in the name box: Save, which may ask before it adds a new setup
@@ -77,6 +69,15 @@ def test(ctx):
         editor = s.window("Meridex Setup", app)
         s.keys("Tab", "Down", "Down", "Down", "Down", "Tab", "F4", window=editor)  # Once; picker
         picker = s.window("Pick Alarm Date", app)
+        # Daily rings while the editor and its picker are open: the notice comes up over them,
+        # takes the keyboard and closes on Escape; both stay open.
+        app.set_clock("2026-12-07 06:59:59")
+        s.window("Alarm", app)
+        wait_for(lambda: s.x("xdotool", "getactivewindow").strip() == str(s.find("Alarm", app)),
+                 what="the notice to take the keyboard")
+        s.keys("Escape")
+        wait_for(lambda: not s.find("Alarm", app), what="the notice to close on Escape")
+        check(s.find("Pick Alarm Date", app), "Escape closed the date picker too")
         s.keys("Down", "Return", "Escape", window=picker)
         wait_for(lambda: not s.find("Pick Alarm Date", app), what="the date picker to close")
         s.keys("Return")  # in the time box: OK
