@@ -99,6 +99,8 @@ private:
     void setOuterSizeTwips(int widthTwips, int heightTwips);
     void reportError(const RuntimeError& error, const char* procedure);
     QMap<QString, QString> windowSettings() const;
+    // The keys of windowSettings() whose text differs from what the store held or was given.
+    QMap<QString, QString> changedSettings() const;
     void settingsChanged();
     void refreshMruMenu();
     void setChecked(QCheckBox* box, bool on, bool guarded);

@@ -45,6 +45,12 @@ bool frmMain::Form_Load() {
     }
 
     SettingsStore& store = m_services.store;
+    // A settings file the store will not use: said, and the clock runs on its defaults.
+    try {
+        store.checkUsable();
+    } catch (const RuntimeError& e) {
+        reportError(e, "Form_Load");
+    }
     try {
         const double top = Val(store.read(keys::kSettings, keys::kTop));
         const double left = Val(store.read(keys::kSettings, keys::kLeft));
@@ -101,7 +107,10 @@ bool frmMain::Form_Load() {
     move(reachablePosition(QRect(pos(), size()), availableScreenAreas()));
 
     // From here on each change that the close writes is written within a second as well.
+    // Only what this clock changes is written: a second clock on the same file keeps its own.
     m_writtenSettings = windowSettings();
+    for (auto it = m_writtenSettings.begin(); it != m_writtenSettings.end(); ++it)
+        it.value() = store.read(keys::kSettings, it.key());
     m_writeTimer = new QTimer(this);
     m_writeTimer->setSingleShot(true);
     m_writeTimer->setInterval(1000);
@@ -142,7 +151,9 @@ void frmMain::Form_Unload() {
     try {
         // One change for the whole window, so a kill while closing leaves either the old or
         // the new window settings, and the file is rewritten once instead of once a key.
-        m_services.store.writeSection(keys::kSettings, windowSettings());
+        const QMap<QString, QString> changed = changedSettings();
+        if (!changed.isEmpty())
+            m_services.store.writeSection(keys::kSettings, changed);
         if (m_currSetup.isEmpty())
             m_currSetup = keys::kDefaultSetup;
         SaveSettings(m_currSetup);
@@ -176,6 +187,13 @@ QMap<QString, QString> frmMain::windowSettings() const {
     return values;
 }
 
+QMap<QString, QString> frmMain::changedSettings() const {
+    QMap<QString, QString> changed = windowSettings();
+    for (auto it = changed.begin(); it != changed.end();)
+        it = it.value() == m_writtenSettings.value(it.key()) ? changed.erase(it) : std::next(it);
+    return changed;
+}
+
 void frmMain::settingsChanged() {
     // Started by the first change of a burst and not pushed back by later ones, so that a
     // stream of changes still reaches the store every second.
@@ -184,12 +202,12 @@ void frmMain::settingsChanged() {
 }
 
 void frmMain::WriteSettings() {
-    const QMap<QString, QString> values = windowSettings();
-    if (values == m_writtenSettings)
+    const QMap<QString, QString> changed = changedSettings();
+    if (changed.isEmpty())
         return;
     try {
-        m_services.store.writeSection(keys::kSettings, values);
-        m_writtenSettings = values;
+        m_services.store.writeSection(keys::kSettings, changed);
+        m_writtenSettings.insert(changed);
     } catch (const RuntimeError& e) {
         // Once: a store that cannot be written would otherwise speak up at every move. The
         // close tries again and says so.
