@@ -99,7 +99,7 @@ private:
     void setOuterSizeTwips(int widthTwips, int heightTwips);
     void reportError(const RuntimeError& error, const char* procedure);
     QMap<QString, QString> windowSettings() const;
-    // The keys of windowSettings() whose text differs from what the store held or was given.
+    // The keys of windowSettings() changed since they were loaded or written, or not stored.
     QMap<QString, QString> changedSettings() const;
     void settingsChanged();
     void refreshMruMenu();

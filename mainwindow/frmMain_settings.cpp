@@ -107,10 +107,7 @@ bool frmMain::Form_Load() {
     move(reachablePosition(QRect(pos(), size()), availableScreenAreas()));
 
     // From here on each change that the close writes is written within a second as well.
-    // Only what this clock changes is written: a second clock on the same file keeps its own.
     m_writtenSettings = windowSettings();
-    for (auto it = m_writtenSettings.begin(); it != m_writtenSettings.end(); ++it)
-        it.value() = store.read(keys::kSettings, it.key());
     m_writeTimer = new QTimer(this);
     m_writeTimer->setSingleShot(true);
     m_writeTimer->setInterval(1000);
@@ -187,10 +184,15 @@ QMap<QString, QString> frmMain::windowSettings() const {
     return values;
 }
 
+// Only what this clock changed, and what the store does not hold at all: a second clock on the
+// same file keeps the changes it made.
 QMap<QString, QString> frmMain::changedSettings() const {
     QMap<QString, QString> changed = windowSettings();
-    for (auto it = changed.begin(); it != changed.end();)
-        it = it.value() == m_writtenSettings.value(it.key()) ? changed.erase(it) : std::next(it);
+    for (auto it = changed.begin(); it != changed.end();) {
+        const bool same = it.value() == m_writtenSettings.value(it.key()) &&
+                          !m_services.store.read(keys::kSettings, it.key()).isEmpty();
+        it = same ? changed.erase(it) : std::next(it);
+    }
     return changed;
 }
 
