@@ -225,6 +225,7 @@ IniDocument IniDocument::parse(const QByteArray& text) {
             const auto [group, rest] = splitFullName(section);
             Block block;
             block.group = section.contains(u'/') ? group : section;
+            block.nested = section.contains(u'/');
             keyPrefix = section.contains(u'/') ? rest + u'/' : QString();
             block.lines.reserve(8);
             block.lines.push_back(std::move(entry));
@@ -329,7 +330,7 @@ void IniDocument::set(const QString& group, const QString& key, const QString& v
     }
     int target = -1;
     for (auto b = g.blocks.crbegin(); b != g.blocks.crend() && target < 0; ++b)
-        if (!m_blocks[std::size_t(*b)].removed)
+        if (!m_blocks[std::size_t(*b)].removed && !m_blocks[std::size_t(*b)].nested)
             target = *b;
     if (target < 0 && group.isEmpty()) {
         target = 0; // keys before any section header are QSettings' [General]

@@ -57,7 +57,8 @@ private:
         QString group;
         std::vector<Line> lines; // lines[0] is the header, except in the leading block
         bool removed = false;
-        bool added = false; // not read from the file
+        bool added = false;  // not read from the file
+        bool nested = false; // a section "group/more": its keys' names begin with "more/"
     };
     struct Place {
         int block;
