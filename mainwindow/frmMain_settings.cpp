@@ -51,6 +51,7 @@ bool frmMain::Form_Load() {
     } catch (const RuntimeError& e) {
         reportError(e, "Form_Load");
     }
+    bool presetZone = false;
     try {
         const double top = Val(store.read(keys::kSettings, keys::kTop));
         const double left = Val(store.read(keys::kSettings, keys::kLeft));
@@ -82,6 +83,7 @@ bool frmMain::Form_Load() {
         const QString storedLocal = store.read(keys::kSettings, keys::kLocalIndex);
         if (storedLocal.isEmpty()) {
             presetLocalZone();
+            presetZone = true;
         } else {
             const std::int16_t localIndex = ValInt16(storedLocal);
             if (zones::isValidIndex(localIndex))
@@ -107,11 +109,20 @@ bool frmMain::Form_Load() {
     move(reachablePosition(QRect(pos(), size()), availableScreenAreas()));
 
     // From here on each change that the close writes is written within a second as well.
-    m_writtenSettings = windowSettings();
+    m_loadedSettings = windowSettings();
+    m_writtenSettings = m_loadedSettings;
+    for (auto it = m_writtenSettings.begin(); it != m_writtenSettings.end(); ++it)
+        it.value() = store.read(keys::kSettings, it.key());
     m_writeTimer = new QTimer(this);
     m_writeTimer->setSingleShot(true);
     m_writeTimer->setInterval(1000);
     connect(m_writeTimer, &QTimer::timeout, this, &frmMain::WriteSettings);
+    // A zone found for the user is stored as one they chose would be, not first at the close:
+    // until then the setup editor and a second clock would take alarms in another zone.
+    if (presetZone) {
+        m_writtenSettings.remove(keys::kLocalIndex);
+        settingsChanged();
+    }
     for (QCheckBox* box : {chk24hLocal, chk24hOther, chkDSTLocal, chk05Local})
         connect(box, &QCheckBox::stateChanged, this, &frmMain::settingsChanged);
     connect(lstTimeZoneLocal, &QListWidget::currentRowChanged, this, &frmMain::settingsChanged);
@@ -184,14 +195,18 @@ QMap<QString, QString> frmMain::windowSettings() const {
     return values;
 }
 
-// Only what this clock changed, and what the store does not hold at all: a second clock on the
-// same file keeps the changes it made.
+// What the store lacks, and what this clock changed since it last read or wrote it; a change
+// another clock stored meanwhile to a value this one left alone stays.
 QMap<QString, QString> frmMain::changedSettings() const {
     QMap<QString, QString> changed = windowSettings();
     for (auto it = changed.begin(); it != changed.end();) {
-        const bool same = it.value() == m_writtenSettings.value(it.key()) &&
-                          !m_services.store.read(keys::kSettings, it.key()).isEmpty();
-        it = same ? changed.erase(it) : std::next(it);
+        const QString stored = m_services.store.read(keys::kSettings, it.key());
+        const QString written = m_writtenSettings.value(it.key());
+        const bool untouched =
+            it.value() == written ||
+            (it.value() == m_loadedSettings.value(it.key()) && stored != written);
+        const bool skip = stored == it.value() || (!stored.isEmpty() && untouched);
+        it = skip ? changed.erase(it) : std::next(it);
     }
     return changed;
 }
