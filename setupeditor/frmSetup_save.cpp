@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSet>
 #include <QSignalBlocker>
 
 namespace {
@@ -264,13 +265,16 @@ void frmSetup::SaveSetupList(const QString& currSetup) {
     QStringList names;
     for (int i = 0; i < cmbSetup->count(); ++i)
         names.append(cmbSetup->itemText(i));
+    // By sets: lists run to thousands of names.
+    const QSet<QString> now(names.cbegin(), names.cend());
+    const QSet<QString> before(m_listedNames.cbegin(), m_listedNames.cend());
     QStringList removed;
     for (const QString& name : std::as_const(m_listedNames))
-        if (!names.contains(name))
+        if (!now.contains(name))
             removed.append(name);
     QStringList added;
     for (const QString& name : std::as_const(names))
-        if (!m_listedNames.contains(name))
+        if (!before.contains(name))
             added.append(name);
     QMap<QString, QString> values;
     if (!currSetup.isEmpty())
