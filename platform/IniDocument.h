@@ -14,8 +14,8 @@
 // what the program changed.
 //
 // Groups and keys are named as QSettings names them: a key's group is its section's name with
-// QSettings' escapes undone ("%2F" is '%' then "2F", a "\" in a key is a '/'); [General] holds
-// the keys of the group "". A key whose full name "section/key" holds more slashes belongs to
+// QSettings' escapes undone ("%2C" is ',', "%U6771" is '東', a "\" in a key is a '/'); [General]
+// holds the keys of the group "". A key whose full name "section/key" holds more slashes belongs to
 // the group before the first one, as in QSettings.
 //
 // Values are read whole: an unquoted ',' is part of the text, where QSettings would split the
