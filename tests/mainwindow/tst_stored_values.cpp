@@ -92,7 +92,11 @@ private slots:
                 QVERIFY(file.resize(IniSettingsStore::kMaxFileBytes + 1));
             file.close();
         }
-        const QFileInfo before(m_file);
+        const auto kind = [this] {
+            const QFileInfo f(m_file);
+            return std::tuple(f.isSymLink(), f.isDir(), f.size(), f.lastModified());
+        };
+        const auto before = kind();
         IniSettingsStore store;
         Desk d({}, QStringLiteral("14:00:58"), &store);
         frmMain& w = d.load();
@@ -103,14 +107,7 @@ private slots:
         d.choose("mnLocal24hrs"); // a change to write
         QVERIFY(w.close());
         QCOMPARE(d.messages.texts(), messages.replaceInStrings(QStringLiteral("%1"), m_file));
-        if (!place.isEmpty()) {
-            const QFileInfo after(m_file);
-            QCOMPARE(after.isSymLink(), before.isSymLink());
-            QCOMPARE(after.isDir(), before.isDir());
-            QCOMPARE(after.size(), before.size());
-            QCOMPARE(after.fileTime(QFileDevice::FileModificationTime),
-                     before.fileTime(QFileDevice::FileModificationTime));
-        }
+        QVERIFY(place.isEmpty() || kind() == before); // left as it was
     }
 };
 
