@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {

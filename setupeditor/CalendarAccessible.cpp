@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTableView>
 
+#include <algorithm>
 #include <map>
 
 namespace {
