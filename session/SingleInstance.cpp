@@ -40,16 +40,20 @@ QString instanceName() {
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 
-bool SingleInstance::claim() {
+bool SingleInstance::claim(const QString& activationToken) {
     const QString name = instanceName();
-    return claimBus(name) && claimRuntimeFolder(name);
+    return claimBus(name, activationToken) && claimRuntimeFolder(name, activationToken);
 }
 
-void SingleInstance::Activate(const QVariantMap&) {
-    emit activationRequested();
+// The keys of the desktop's own activation, as desktop launchers pass them.
+void SingleInstance::Activate(const QVariantMap& platformData) {
+    emit activationRequested(platformData
+                                 .value(QStringLiteral("activation-token"),
+                                        platformData.value(QStringLiteral("desktop-startup-id")))
+                                 .toString());
 }
 
-bool SingleInstance::claimBus(const QString& name) {
+bool SingleInstance::claimBus(const QString& name, const QString& activationToken) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return true;
@@ -59,14 +63,19 @@ bool SingleInstance::claimBus(const QString& name) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         name, objectPath, QStringLiteral("org.freedesktop.Application"),
         QStringLiteral("Activate"));
-    call << QVariantMap();
+    QVariantMap platformData;
+    if (!activationToken.isEmpty()) {
+        platformData.insert(QStringLiteral("activation-token"), activationToken);
+        platformData.insert(QStringLiteral("desktop-startup-id"), activationToken);
+    }
+    call << platformData;
     // A holder that does not answer is no clock to keep this one from starting.
     return bus.call(call, QDBus::Block, 10000).type() != QDBusMessage::ReplyMessage;
 }
 
 // A lock file that the system releases when its holder ends, however it ends, and beside it a
 // pipe on which the holder hears of later starts.
-bool SingleInstance::claimRuntimeFolder(const QString& name) {
+bool SingleInstance::claimRuntimeFolder(const QString& name, const QString& activationToken) {
     const QByteArray path =
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
                           QLatin1Char('/') + name);
@@ -78,7 +87,10 @@ bool SingleInstance::claimRuntimeFolder(const QString& name) {
         if (::flock(m_lock, LOCK_EX | LOCK_NB) == 0)
             break;
         if (const int pipe = ::open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC); pipe >= 0) {
-            const bool asked = ::write(pipe, "\n", 1) == 1;
+            // One line a request, under the pipe's atomic size: a token is a few dozen bytes.
+            const QByteArray line = activationToken.toUtf8().replace('\n', ' ').left(256) + '\n';
+            const bool asked =
+                ::write(pipe, line.constData(), static_cast<size_t>(line.size())) == line.size();
             ::close(pipe);
             return !asked;
         }
@@ -92,10 +104,13 @@ bool SingleInstance::claimRuntimeFolder(const QString& name) {
         return true;
     auto* notifier = new QSocketNotifier(m_pipe, QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] {
-        char bytes[64];
-        while (::read(m_pipe, bytes, sizeof bytes) > 0) {
-        }
-        emit activationRequested();
+        // Each request is one line, written at once: the latest one counts.
+        QByteArray text;
+        char bytes[512];
+        for (ssize_t count = 0; (count = ::read(m_pipe, bytes, sizeof bytes)) > 0;)
+            text.append(bytes, count);
+        text.chop(1);
+        emit activationRequested(QString::fromUtf8(text.mid(text.lastIndexOf('\n') + 1)));
     });
     return true;
 }

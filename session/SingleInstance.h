@@ -16,20 +16,22 @@ public:
     explicit SingleInstance(QObject* parent = nullptr);
 
     // True when this program holds the display; false when another one does and has been asked
-    // to come forward.
-    bool claim();
+    // to come forward, with the activation token the desktop gave this start (its startup id
+    // on X11, read before Qt takes it from the environment; empty when there is none).
+    bool claim(const QString& activationToken = {});
 
 public slots:
     // What a desktop calls to bring an application forward; a later start calls it too.
     Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
 
 signals:
-    void activationRequested();
+    // `activationToken` is the one the later start passed on, empty when it had none.
+    void activationRequested(const QString& activationToken);
 
 private:
     // Both names are held until the program ends, when the system lets go of them.
-    bool claimBus(const QString& name);
-    bool claimRuntimeFolder(const QString& name);
+    bool claimBus(const QString& name, const QString& activationToken);
+    bool claimRuntimeFolder(const QString& name, const QString& activationToken);
 
     int m_lock = -1;
     int m_pipe = -1;
