@@ -117,7 +117,84 @@ xcb_client_message_event_t message(xcb_connection_t* c, xcb_window_t window, con
     return event;
 }
 
+// The children of the root window that hold `windows` (the managers' frames around them), or
+// XCB_WINDOW_NONE where a window is gone. One round trip for each level of nesting.
+std::vector<xcb_window_t> topLevels(xcb_connection_t* c, std::vector<xcb_window_t> windows,
+                                    xcb_window_t root) {
+    std::vector<xcb_window_t> tops(windows.size(), XCB_WINDOW_NONE);
+    for (int level = 0; level < 8; ++level) {
+        std::vector<std::pair<std::size_t, xcb_query_tree_cookie_t>> asked;
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            if (tops[i] == XCB_WINDOW_NONE && windows[i] != XCB_WINDOW_NONE)
+                asked.emplace_back(i, xcb_query_tree(c, windows[i]));
+        }
+        if (asked.empty())
+            break;
+        for (const auto& [i, cookie] : asked) {
+            const Reply<xcb_query_tree_reply_t> reply(xcb_query_tree_reply(c, cookie, nullptr));
+            if (!reply || reply->parent == XCB_WINDOW_NONE)
+                windows[i] = XCB_WINDOW_NONE;
+            else if (reply->parent == root)
+                tops[i] = windows[i];
+            else
+                windows[i] = reply->parent;
+        }
+    }
+    return tops;
+}
+
 } // namespace
+
+std::optional<quint32> coveringWindow(const QWindow& window, const QList<const QWindow*>& own) {
+    const xcb_window_t id = nativeWindow(window);
+    if (id == XCB_WINDOW_NONE)
+        return std::nullopt;
+    xcb_connection_t* const c = connection();
+    const xcb_window_t root = rootOf(c, id);
+    const std::vector<uint32_t> clients =
+        cardinals(c, askProperty(c, root, "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW, 4096));
+    if (std::find(clients.begin(), clients.end(), id) == clients.end())
+        return std::nullopt;
+    // The windows over the clock's frame, in whatever order the list gives them.
+    const FrameQuery ours = askFrame(c, id, root);
+    std::vector<std::pair<xcb_window_t, FrameQuery>> others;
+    for (const uint32_t other : clients) {
+        const bool mine = other == id || std::any_of(own.begin(), own.end(), [&](const QWindow* w) {
+                              return w->handle() != nullptr && w->winId() == other;
+                          });
+        if (!mine)
+            others.emplace_back(other, askFrame(c, other, root));
+    }
+    const std::optional<QRect> frame = frameOf(c, ours);
+    std::vector<xcb_window_t> over{id};
+    for (const auto& [other, query] : others) { // every answer is read
+        const std::optional<QRect> rect = frameOf(c, query);
+        if (frame && rect && frame->intersects(*rect))
+            over.push_back(other);
+    }
+    if (over.size() == 1)
+        return std::nullopt;
+    // Which of them lie above it: the order of the frames on the root window is what shows (one
+    // manager keeps its list in the order the windows came, not as they are stacked).
+    const std::vector<xcb_window_t> tops = topLevels(c, over, root);
+    const Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
+    if (!tree)
+        return std::nullopt;
+    const xcb_window_t* const first = xcb_query_tree_children(tree.get());
+    const xcb_window_t* const last = first + xcb_query_tree_children_length(tree.get());
+    const auto height = [&](xcb_window_t top) { return std::find(first, last, top) - first; };
+    std::optional<quint32> covering;
+    auto highest = height(tops.front());
+    for (std::size_t i = 1; i < over.size(); ++i) {
+        if (tops[i] != XCB_WINDOW_NONE && height(tops[i]) > highest &&
+            height(tops[i]) < last - first) {
+            highest = height(tops[i]);
+            covering = over[i];
+        }
+    }
+    return covering;
+}
 
 void resize(const QWindow& window, QSize nativeSize) {
     const xcb_window_t id = nativeWindow(window);
@@ -130,39 +207,10 @@ void resize(const QWindow& window, QSize nativeSize) {
     xcb_flush(c);
 }
 
-std::optional<quint32> coveringWindow(const QWindow& window, const QList<const QWindow*>& own) {
-    const xcb_window_t id = nativeWindow(window);
-    if (id == XCB_WINDOW_NONE)
-        return std::nullopt;
-    xcb_connection_t* const c = connection();
-    const xcb_window_t root = rootOf(c, id);
-    // Bottom to top, as the manager keeps its windows.
-    const std::vector<uint32_t> stacking =
-        cardinals(c, askProperty(c, root, "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW, 4096));
-    const auto ours = std::find(stacking.begin(), stacking.end(), id);
-    if (ours == stacking.end())
-        return std::nullopt;
-    std::vector<std::pair<uint32_t, FrameQuery>> above;
-    for (auto other = ours + 1; other != stacking.end(); ++other) {
-        const bool mine = std::any_of(own.begin(), own.end(), [&](const QWindow* w) {
-            return w->handle() != nullptr && w->winId() == *other;
-        });
-        if (!mine)
-            above.emplace_back(*other, askFrame(c, *other, root));
-    }
-    if (above.empty())
-        return std::nullopt;
-    const std::optional<QRect> frame = frameOf(c, askFrame(c, id, root));
-    std::optional<quint32> covering;
-    for (const auto& [other, query] : above) { // every answer is read, also after a hit
-        const std::optional<QRect> rect = frameOf(c, query);
-        if (frame && rect && frame->intersects(*rect))
-            covering = other;
-    }
-    return covering;
-}
-
 RestackWay restackWay(bool restackListed, const QString& managerName) {
+    // Fluxbox lists the request but restacks within a layer only as the person asks.
+    if (managerName.contains(QLatin1String("Fluxbox"), Qt::CaseInsensitive))
+        return RestackWay::ReenterLayer;
     if (restackListed)
         return RestackWay::PagerRequest;
     // The managers of the Metacity line take a stacking request of an application that is not
@@ -217,6 +265,15 @@ void restackAbove(const QWindow& window, quint32 sibling) {
         xcb_send_event(c, 0, root, mask, reinterpret_cast<const char*>(&event));
         break;
     }
+    case RestackWay::ReenterLayer:
+        for (const uint32_t action : {0u, 1u}) { // remove, add
+            xcb_client_message_event_t event = message(c, id, "_NET_WM_STATE", 32);
+            event.data.data32[0] = action;
+            event.data.data32[1] = atom(c, "_NET_WM_STATE_ABOVE");
+            event.data.data32[3] = 2; // source: a pager
+            sendToRoot(c, root, event, mask);
+        }
+        break;
     case RestackWay::None:
         break;
     }

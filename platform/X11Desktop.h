@@ -31,6 +31,7 @@ std::optional<quint32> coveringWindow(const QWindow& window, const QList<const Q
 enum class RestackWay {
     PagerRequest,     // _NET_RESTACK_WINDOW with source indication 2, as pagers ask
     ConfigureRequest, // a stacking request of the window itself, above the covering sibling
+    ReenterLayer,     // out of the above-others state and back in, which lands on its top
     None,             // only the person restacks
 };
 // From what the manager says of itself: whether it lists _NET_RESTACK_WINDOW, and its name.

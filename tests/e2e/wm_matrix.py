@@ -22,9 +22,9 @@ WM = os.environ.get("MERIDEX_WM", "openbox")
 PLACE = {"Left": "4500", "Top": "3000"}  # 300, 200 px
 # The room the two clock frames need inside the window (wide times, device-independent pixels).
 CONTENT = {"normal": (397, 153), "Small": (224, 79), "Mini": (121, 69)}
-# Managers that restack an above-others window themselves only: neither a restack request of a
-# pager nor one of the application moves it (see the README).
-ONLY_BY_THE_MANAGER = {}
+# Managers that restack an above-others window themselves only: marco neither lists nor obeys a
+# pager's restack request and answers the window's own with a call for attention (see README).
+ONLY_BY_THE_MANAGER = {"marco"}
 
 
 def net_state(s, wid):
@@ -42,9 +42,23 @@ def active(s):
     return int(found[0], 16) if found else 0
 
 
-def stacking(s):
-    return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+",
-                                           s.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING"))]
+def frame_of(s, wid):
+    """The child of the root window that holds the window: its frame."""
+    while True:
+        parent = int(re.search(r"Parent window id: (0x[0-9a-f]+)",
+                               s.x("xwininfo", "-children", "-id", str(wid)))[1], 16)
+        if parent == s.root:
+            return wid
+        wid = parent
+
+
+def above(s, wid, other):
+    """Whether the window shows above the other one: the order of their frames on the root
+    window (xwininfo names the top one first), which one manager's stacking list does not
+    follow."""
+    order = [int(w, 16) for w in re.findall(r"^\s+(0x[0-9a-f]+)",
+                                            s.x("xwininfo", "-root", "-children"), re.M)]
+    return order.index(frame_of(s, wid)) < order.index(frame_of(s, other))
 
 
 def wm_state(s, wid):
@@ -138,10 +152,8 @@ def on_top_and_icon(ctx, s, faults, facts):
             covered = time.monotonic()
         took += active(s) == clock
         attention += "DEMANDS_ATTENTION" in net_state(s, clock) or urgent(s, clock)
-        if cover and restacked is None:
-            order = stacking(s)
-            if cover in order and order.index(clock) > order.index(cover):
-                restacked = time.monotonic() - covered
+        if cover and restacked is None and above(s, clock, cover):
+            restacked = time.monotonic() - covered
         time.sleep(0.1)
     facts["focus taken (polls)"] = took
     facts["attention asked (polls)"] = attention
@@ -174,7 +186,7 @@ def on_top_and_icon(ctx, s, faults, facts):
     check(second.wait_exit() == 0, f"the second start ended with {second.proc.returncode}")
     try:
         wait_for(lambda: "Normal" in wm_state(s, clock) and active(s) == clock
-                 and stacking(s).index(clock) > stacking(s).index(other), 10,
+                 and above(s, clock, other), 10,
                  "the clock back in front with the focus")
         facts["second start"] = "in front"
     except Failure as failure:
@@ -186,6 +198,7 @@ def on_top_and_icon(ctx, s, faults, facts):
 def test(ctx):
     faults, facts = [], {"wm": WM}
     with Session(ctx.work, wm=WM) as s:
+        s.root = int(re.search(r"Window id: (0x[0-9a-f]+)", s.x("xwininfo", "-root"))[1], 16)
         for part in (place, content, on_top_and_icon):
             try:
                 part(ctx, s, faults, facts)

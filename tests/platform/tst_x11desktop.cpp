@@ -51,6 +51,7 @@ private slots:
         QTest::newRow("kwin") << true << "KWin" << RestackWay::PagerRequest;
         QTest::newRow("xfwm4") << false << "Xfwm4" << RestackWay::ConfigureRequest;
         QTest::newRow("marco") << false << "Metacity (Marco)" << RestackWay::None;
+        QTest::newRow("fluxbox") << true << "Fluxbox" << RestackWay::ReenterLayer;
     }
     void restackWays() {
         QFETCH(bool, listed);
