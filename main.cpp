@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Clock.h"
+#include "CommandLine.h"
+#include "DisplayOpening.h"
 #include "Fonts.h"
 #include "IniSettingsStore.h"
 #include "PlatformChoice.h"
@@ -15,7 +17,13 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char* argv[]) {
+    // --help, --version, a wrong option and the want of any display are answered before Qt
+    // would need a display.
+    if (const std::optional<int> status = answerBeforeStart(argc, argv))
+        return *status;
     // A person's own QT_QPA_PLATFORM wins; else X through XWayland when it is there (see
     // PlatformChoice.h). Wayland alone is left to Qt.
     const QByteArray platform =
@@ -32,15 +40,24 @@ int main(int argc, char* argv[]) {
     // The desktop's token for this start; Qt takes the X11 one out of the environment.
     const QString activationToken =
         qEnvironmentVariable("XDG_ACTIVATION_TOKEN", qEnvironmentVariable("DESKTOP_STARTUP_ID"));
+    DisplayOpening opening;
     QApplication app(argc, argv);
+    opening.opened();
     QApplication::setOrganizationName(QStringLiteral("Meridex"));
     QApplication::setApplicationName(QStringLiteral("Meridex"));
     QApplication::setApplicationVersion(frmMain::AppVersion().mid(1));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.meridex_clock.Meridex"));
     // One clock per person and display: a second start brings the first forward and ends.
     SingleInstance instance;
-    if (!instance.claim(activationToken))
+    if (!instance.claim(activationToken)) {
+        // A clock holds the display but did not come forward: never end unseen and unheard.
+        if (const QString problem = instance.problem(); !problem.isEmpty()) {
+            std::fprintf(stderr, "meridex: %s\n", qPrintable(problem));
+            QtMessageBoxes().inform(nullptr, problem);
+            return 1;
+        }
         return 0;
+    }
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/meridex-icon.png")));
     installFontSubstitutions();
     widenX11SendBuffer();

@@ -36,6 +36,7 @@ from pathlib import Path
 from types import SimpleNamespace
 
 FAKETIME_LIBRARY = "/usr/lib/*/faketime/libfaketimeMT.so.1"
+RATE = 44100  # samples a second in work/sound.raw (s16le, one channel)
 # The main window's popup menu, top to bottom (separators left out: the arrow keys skip them).
 MENU = ["Mini", "Small", "Minimize", "Always On Top", "Start At Login", "Time Zone",
         "Local 24 hrs", "Other 24 hrs", "Setup", "About", "View Map"]
@@ -238,7 +239,7 @@ class Session:
         wait_for(lambda: "Default Sink: null" in self.x("pactl", "info"), what="sound server")
         with open(self.work / "sound.raw", "wb") as out:
             self.spawn("parec", ["parec", "-d", "null.monitor", "--raw", "--format=s16le",
-                                 "--channels=1"], stdout=out)
+                                 "--channels=1", f"--rate={RATE}"], stdout=out)
         wait_for(lambda: self.x("pactl", "list", "short", "source-outputs"),
                  what="recorder on the null sink")
 
@@ -252,15 +253,16 @@ class Session:
 
     def start(self, binary, ini=None, home=None, cwd=None, faketime=None, name="meridex",
               env_extra=None):
-        """Starts meridex in a fresh home (or `home`) holding `ini`, in TZ=UTC unless `env`
-        says otherwise; with faketime ("YYYY-MM-DD hh:mm:ss", UTC) its wall clock starts there
+        """Starts meridex in a fresh home (or `home`) holding `ini`, in TZ=UTC unless `env_extra`
+        says otherwise (TZ=None: the machine's zone, /etc/localtime); with faketime ("YYYY-MM-DD hh:mm:ss", UTC) its wall clock starts there
         and App.set_clock moves it."""
         home = Path(home or self.work / f"home-{name}")
         env = dict(self.env, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
                    QT_QPA_PLATFORM="xcb", TZ="UTC")
         if self.wayland:  # there the platform is the program's own choice
             del env["QT_QPA_PLATFORM"]
-        env.update(env_extra or {})
+        for key, value in (env_extra or {}).items():  # None takes the variable away
+            env.pop(key) if value is None else env.update({key: value})
         clock = None
         if faketime:
             clock, library = self.work / f"{name}.faketime", glob.glob(FAKETIME_LIBRARY)
