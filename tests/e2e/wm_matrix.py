@@ -181,9 +181,13 @@ def on_top_and_icon(ctx, s, faults, facts):
     s.x("xdotool", "windowactivate", "--sync", str(other))
     x, y, width, _ = s.client(other)
     s.x("xdotool", "mousemove", str(x + width - 10), str(y + 10), "click", "1")
+    launch = f"launcher-1-{WM}_TIME{s.server_time()}"
     second = s.start(ctx.meridex, home=home, name="second",
-                     env_extra={"DESKTOP_STARTUP_ID": f"launcher-1-{WM}_TIME{s.server_time()}"})
+                     env_extra={"DESKTOP_STARTUP_ID": launch})
     check(second.wait_exit() == 0, f"the second start ended with {second.proc.returncode}")
+    # The launch is the first clock's now: the desktop ends its busy feedback on that.
+    if f'"{launch}"' not in s.x("xprop", "-id", str(clock), "_NET_STARTUP_ID"):
+        faults.append("second start: the first clock does not carry the launch's startup id")
     try:
         wait_for(lambda: "Normal" in wm_state(s, clock) and active(s) == clock
                  and above(s, clock, other), 10,
