@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QResizeEvent>
-#include <QTimer>
 
 #include <algorithm>
 #include <cmath>

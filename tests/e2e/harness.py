@@ -362,9 +362,7 @@ class Session:
 
     def geometry(self, wid):
         """The window's place and size with the window manager's frame: (x, y, width, height)."""
-        info = self.x("xwininfo", "-id", str(wid), check=True)
-        x, y, w, h = (int(re.search(rf"{k}:\s*(-?\d+)", info)[1]) for k in
-                      ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+        x, y, w, h = self.client(wid)
         extents = self.x("xprop", "-id", str(wid), "_NET_FRAME_EXTENTS").partition("=")[2]
         left, right, top, bottom = [int(n) for n in re.findall(r"\d+", extents)] or [0] * 4
         return x - left, y - top, w + left + right, h + top + bottom

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the clock reads from a launcher's startup id, what it tells the desktop when the launch
-// is over, and how each window manager lets it win back its place on top.
+// What the clock reads from a launcher's startup id, and how each window manager lets it win
+// back its place on top.
 #include "X11Desktop.h"
 
 #include <QTest>
@@ -25,20 +25,6 @@ private slots:
         QFETCH(qint64, time);
         const std::optional<quint32> found = launchTime(id);
         QCOMPARE(found ? qint64(*found) : -1, time);
-    }
-
-    void launchEnd_data() {
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<QByteArray>("message");
-        // A nul ends each message.
-        QTest::newRow("plain") << "a_TIME1" << QByteArray("remove: ID=\"a_TIME1\"") + '\0';
-        QTest::newRow("blank, quote, backslash")
-            << "a b\"c\\" << QByteArray("remove: ID=\"a b\\\"c\\\\\"") + '\0';
-    }
-    void launchEnd() {
-        QFETCH(QString, id);
-        QFETCH(QByteArray, message);
-        QCOMPARE(launchEndMessage(id), message);
     }
 
     // Names as the managers of Debian 12 give them in _NET_WM_NAME.
