@@ -7,8 +7,6 @@
 #include "frmPic.h"
 
 #include <QApplication>
-#include <QBuffer>
-#include <QImageWriter>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,26 +14,21 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QByteArray jpeg(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "jpeg").write(image);
-    return bytes;
-}
-
-} // namespace
-
 class TestFrmPic : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
     ScriptedMessageBoxes m_messages;
 
+    // A picture the test draws, saved as `name` and cut to `cut` bytes when told.
+    QString jpeg(const QString& name, QSize size, qint64 cut = 0) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        const QString path = m_dir.filePath(name);
+        if (!image.save(path, "jpeg") || (cut && !QFile::resize(path, cut)))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
     QString file(const QString& name, const QByteArray& bytes) {
         QFile f(m_dir.filePath(name));
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
@@ -62,7 +55,7 @@ private slots:
         QFETCH(QString, bar);
         QFETCH(QString, gesture);
         QFETCH(QPoint, picture);
-        frmPic viewer(m_messages, nullptr, file("map.jpg", jpeg({2000, 1000})));
+        frmPic viewer(m_messages, nullptr, jpeg(u"map.jpg"_s, {2000, 1000}));
         viewer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));
         auto* map = viewer.findChild<QLabel*>("Picture2");
@@ -95,7 +88,7 @@ private slots:
         QTest::newRow("a folder") << m_dir.path() << u"Not a picture file"_s;
         QTest::newRow("a device") << u"/dev/zero"_s << u"Not a picture file"_s;
         QTest::newRow("text") << file(u"text.jpg"_s, "no picture") << QString();
-        QTest::newRow("cut short") << file(u"cut.jpg"_s, jpeg({800, 400}).left(100)) << QString();
+        QTest::newRow("cut short") << jpeg(u"cut.jpg"_s, {800, 400}, 100) << QString();
     }
     void pictureThatCannotBeShown() {
         QFETCH(QString, path);
