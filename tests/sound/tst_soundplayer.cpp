@@ -154,10 +154,12 @@ private slots:
         QFETCH(QString, sound);
         QFETCH(QString, answer);
         QFETCH(bool, tryIt);
-        Desk d({{"Settings", {{"LocalIndex", "11"}, {"currSetup", "Tokyo"}, {"nbSetup", "1"}}},
+        // clang-format off
+        Desk d({{"Settings", {{"LocalIndex", "11"}, {"currSetup", "Tokyo"}, {"nbSetup", "1"},
+                              {"Setup0", "Tokyo"}}},
                 {"Tokyo", {{"AlarmTimeGMT", "14:01:00"}, {"When", "1"}, {"Sound", sound}}}},
                u"14:00:59"_s);
-        d.memory.write(u"Settings"_s, u"Setup0"_s, u"Tokyo"_s);
+        // clang-format on
         d.sound.setResult(answer);
         d.load();
         QVERIFY(d.show());
