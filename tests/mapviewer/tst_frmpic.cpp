@@ -54,7 +54,6 @@ private slots:
     void scrolls() {
         QFETCH(QString, bar);
         QFETCH(QString, gesture);
-        QFETCH(QPoint, picture);
         frmPic viewer(m_messages, nullptr, jpeg(u"map.jpg"_s, {2000, 1000}));
         viewer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));
@@ -76,7 +75,7 @@ private slots:
             QTest::mouseMove(map, to);
             QTest::mouseRelease(map, Qt::LeftButton, {}, to);
         }
-        QCOMPARE(map->pos(), picture);
+        QTEST(map->pos(), "picture");
         QCOMPARE(m_messages.texts(), QStringList());
     }
 
