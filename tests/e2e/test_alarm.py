@@ -21,9 +21,8 @@ def pitch(raw_path):
     samples = array("h", data[:len(data) // 2 * 2])
     start = next((i for i, v in enumerate(samples) if abs(v) > 8000), len(samples))
     part = samples[start:start + RATE // 10]
-    if len(part) < RATE // 10:
-        return None
-    return sum((a < 0) != (b < 0) for a, b in zip(part, part[1:])) / 2 / 0.1
+    flips = sum((a < 0) != (b < 0) for a, b in zip(part, part[1:]))  # two a period
+    return flips / 2 / 0.1 if len(part) == RATE // 10 else None
 
 
 def test(ctx):
