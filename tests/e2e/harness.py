@@ -139,7 +139,8 @@ class Session:
     records to work/sound.raw. A context manager; a failure inside leaves failure.png."""
 
     def __init__(self, work, sound=False, wayland=False, wm="openbox"):
-        self.work, self.sound, self.wayland, self.wm, self.procs = Path(work), sound, wayland, wm, []
+        self.work, self.sound, self.wayland, self.wm = Path(work), sound, wayland, wm
+        self.procs = []
         self.work.mkdir(parents=True, exist_ok=True)
 
     def __enter__(self):
@@ -206,7 +207,9 @@ class Session:
         if not number:
             raise Failure(f"Xvfb gave no display; see {self.work / 'xvfb.log'}")
         self.env["DISPLAY"] = ":" + number
-        env = dict(self.env, DBUS_SESSION_BUS_ADDRESS=self.bus("wm-bus")) if self.wm == "xfwm4" else None
+        env = None  # xfwm4 reads its settings through a session bus
+        if self.wm == "xfwm4":
+            env = dict(self.env, DBUS_SESSION_BUS_ADDRESS=self.bus("wm-bus"))
         self.spawn(self.wm, WINDOW_MANAGERS[self.wm], env=env)
         # A manager announces itself early in its start-up, and a window mapped before its main
         # loop runs may stay unmapped: only that loop answers a request for one desktop (openbox)
@@ -299,7 +302,8 @@ class Session:
 
     def stacking(self):
         """The managed windows, bottom to top."""
-        return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", self.prop("_NET_CLIENT_LIST_STACKING"))]
+        stacking = self.prop("_NET_CLIENT_LIST_STACKING")
+        return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", stacking)]
 
     def find(self, title, app):
         """The id of `app`'s managed window whose whole title matches the pattern, or None."""

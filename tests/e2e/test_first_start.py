@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """A first start in India stores its Local zone (GMT+5, +0.5) at once. A setup made by keys in
-the editor: name typed, Every Day, 07:00, Enter in the name box (Save): the caption names it,
-01:30 GMT is stored, and the alarm rings at 07:00 IST."""
+the editor: name typed, Every Day, 07:00, Enter in the name box (Save): the caption names it and
+01:30 GMT is stored (a stored alarm's ring: test_alarm, test_focus, test_keyboard)."""
 from harness import Session, main, wait_for
 
 
@@ -19,8 +19,6 @@ def test(ctx):
         alarm = ("Settings/Setup0", "Tea/AlarmTimeGMT", "Tea/When")
         wait_for(lambda: app.stored(*alarm) == ["Tea", "01:30:00", '" 1"'],
                  what=lambda: f"the alarm stored as 01:30 GMT ({app.stored(*alarm)})")
-        app.set_clock("2026-12-07 01:29:58")
-        s.window("Alarm", app, timeout=40)
 
 
 main(test)

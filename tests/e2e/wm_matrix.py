@@ -102,7 +102,7 @@ def content(ctx, s, faults, facts):
         heights = []
         for size, item in (("Small", None), ("Mini", "Mini"), ("normal", "Mini")):
             if item:
-                s.menu_key(app, wid, item)  # a click on the edge misses when the content does not fit
+                s.menu_key(app, wid, item)  # a click on the edge misses content that does not fit
             _, _, width, height = settled(s, wid)
             heights.append(str(height))
             need = [n * scale for n in CONTENT[size]]
@@ -118,7 +118,7 @@ def on_top_and_icon(ctx, s, faults, facts):
     app = s.start(ctx.meridex, home=home, ini={"Settings": dict(PLACE, AlwaysOnTop="True")})
     clock = s.window("Meridex", app)
     settled(s, clock)
-    wait_for(lambda: "_NET_WM_STATE_ABOVE" in s.prop("_NET_WM_STATE", clock), what="the clock above")
+    wait_for(lambda: "ABOVE" in s.prop("_NET_WM_STATE", clock), what="the clock above")
     s.spawn("other", ["xmessage", "-name", "other", "-geometry", "300x150+800+600", "other"])
     other = window_of(s, "other")
     s.x("xdotool", "windowactivate", "--sync", str(other))
