@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmMain.h"
 
+#include "AlarmNotice.h"
 #include "BuiltInTone.h"
 #include "Clock.h"
 #include "ClockFrame.h"
@@ -225,6 +226,7 @@ void frmMain::Timer1_Timer() {
         showDateLine(Label4, m_otherDateShown, other);
 
     runAlarmTest(m_alarmGate.enter(now, m_services.clock.suspended()), options);
+    ringSnoozes(now);
 }
 
 // A date line changes once a day: format it only then.
@@ -237,39 +239,27 @@ void frmMain::showDateLine(QLabel* label, qint64& dayShown, DateValue t) {
 }
 
 void frmMain::runAlarmTest(const std::vector<AlarmMinute>& minutes, const ZoneOptions& options) {
-    QStringList fired;
+    QStringList fired, setups;
     for (const AlarmMinute& minute : minutes) {
         const DateValue reference =
             alarmReferenceTime(minute.time, options.localIndex, options.halfLocal);
-        // Only a late minute names its time in the notice.
-        const QString due =
-            minute.late ? formatDate(minute.time,
-                                     chk24hLocal->isChecked() ? QStringLiteral("hh:mm")
-                                                              : QStringLiteral("hh:mm AM/PM"),
-                                     m_locale)
-                        : QString();
         for (const std::size_t i : dueAlarms(m_alarms, reference, m_dayNames, m_locale)) {
-            fired << (minute.late ? QStringLiteral("%1 (%2, missed)").arg(m_alarms[i].name, due)
-                                  : m_alarms[i].name);
+            fired << noticeLine(m_alarms[i].name, minute.time, minute.late, false,
+                                chk24hLocal->isChecked(), m_locale);
+            setups << m_alarms[i].name;
             // A sound that cannot be played must not leave the alarm silent.
             if (!PlaySound(m_services.sound, m_alarms[i].sound).isEmpty())
                 PlaySound(m_services.sound, BuiltInAlarmTone);
         }
     }
-    if (fired.isEmpty())
-        return;
-    if (!m_alarmWindow) {
-        m_alarmWindow = new frmAlarm(this);
-        // An empty path stops the sound playing.
-        connect(m_alarmWindow, &frmAlarm::closed, this,
-                [this] { PlaySound(m_services.sound, QString()); });
-    }
-    m_alarmWindow->showNotice(fired.join(QStringLiteral("\r\n")));
+    if (!fired.isEmpty())
+        showAlarmNotice(fired, setups);
 }
 
 void frmMain::ReadAlarms() {
     try {
         ::ReadAlarms(m_services.store, m_alarms);
+        restoreSnoozes();
     } catch (const RuntimeError& e) {
         reportError(e, "ReadAlarms");
     }

@@ -149,7 +149,8 @@ private slots:
         } else {
             clock.set(clock.now().addSecs(1));
             window.Timer1_Timer();
-            QVERIFY(window.alarmWindow() && window.alarmWindow()->text() == u"Tokyo"_s);
+            QVERIFY(window.alarmWindow() &&
+                    window.alarmWindow()->text() == u"Tokyo \u2014 02:01 PM"_s);
         }
         QCOMPARE(sound.played(), played);
     }
