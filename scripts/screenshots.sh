@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's pictures of the three window sizes (normal, Small, Mini), each with both
-# clocks in 12-hour and in 24-hour time, and of the normal size at twice the scale
-# (QT_SCALE_FACTOR=2), from the real program on a virtual display with a window manager, title
-# bar and border included, and writes them to docs/screenshots/{normal,small,mini}-{12h,24h}.png
-# and normal-2x.png (or to the folder given second).
+# clocks in 12-hour and in 24-hour time, of the normal size at twice the scale
+# (QT_SCALE_FACTOR=2), and of the alarm notice, from the real program on a virtual display with
+# a window manager, title bar and border included, and writes them to
+# docs/screenshots/{normal,small,mini}-{12h,24h}.png, normal-2x.png and notice.png (or to the
+# folder given second).
 #
 #   bash scripts/screenshots.sh [path/to/meridex [folder]]     (default: build/meridex)
 #
@@ -95,4 +96,24 @@ with tempfile.TemporaryDirectory(prefix="meridex-shots-") as work:
             print(f"{path}: {width}x{height}")
             session.close(wid)
             app.wait_exit(timeout=15)
+
+        # The notice: Tokyo's alarm at 09:42 (14:42 GMT) and a snoozed one due in that minute.
+        session.env["QT_SCALE_FACTOR"] = "1"
+        ini = {"Settings": {**SETTINGS, **H12, "nbSetup": "2", "Setup1": "Stand-up",
+                            "nbSnooze": "1", "Snooze0": "Stand-up",
+                            "SnoozeDue0": "2026-06-15T09:42:00Z"},
+               "Tokyo": {**SETUPS["Tokyo"], "AlarmTimeGMT": "14:42:00", "When": "1"},
+               "Stand-up": {"AlarmTimeGMT": "14:30:00", "When": "3"}}
+        app = session.start(binary, ini=ini, cwd=assets, name="notice",
+                            faketime="2026-06-15 09:41:00")
+        session.window(".*", app)
+        app.set_clock("2026-06-15 09:41:58")  # once it runs, so no slow start misses the minute
+        wid = session.window("Alarm", app)
+        session.x("xdotool", "mousemove", "1270", "1015")
+        time.sleep(0.5)  # the window manager's frame is drawn after the window maps
+        x, y, width, height = session.geometry(wid)
+        path = out_dir / "notice.png"
+        session.x("import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                  "-strip", str(path), check=True)
+        print(f"{path}: {width}x{height}")
 PYTHON

@@ -6,7 +6,6 @@
 #include "StoreKeys.h"
 
 #include <QDateTime>
-#include <QTimeZone>
 #include <algorithm>
 
 namespace {
@@ -43,9 +42,8 @@ void writeSnoozes(SettingsStore& store, const Snoozes& snoozes) {
     QMap<QString, QString> values{{kNbSnooze, QString::number(snoozes.size())}};
     for (std::size_t n = 0; n < snoozes.size(); ++n) {
         values.insert(nameKey(n), snoozes[n].setup);
-        values.insert(
-            dueKey(n),
-            QDateTime::fromSecsSinceEpoch(snoozes[n].due, QTimeZone::utc()).toString(Qt::ISODate));
+        values.insert(dueKey(n),
+                      QDateTime::fromSecsSinceEpoch(snoozes[n].due, Qt::UTC).toString(Qt::ISODate));
     }
     store.writeSection(keys::kSettings, values);
 }

@@ -1,19 +1,34 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """An alarm rings in its minute: the notice shows and the setup's WAV sound reaches the sound
-server (the null sink's monitor, recorded by parec)."""
+server (the null sink's monitor, recorded by parec). Snoozed for 5 minutes from the keyboard, it
+survives the clock's crash and rings again when a later start reaches its time."""
+import signal
 import subprocess
 from array import array
 
-from harness import Session, main, wait_for
+from harness import Session, check, main, read_ini, wait_for
 
 SETTINGS = {"Settings": {"LocalIndex": "11", "currSetup": "Wake", "nbSetup": "1", "Setup0": "Wake"},
             "Wake": {"AlarmTimeGMT": "07:00:00", "When": "1", "Sound": "tone.wav"}}
 
 
-def loudest(raw_path):
-    data = raw_path.read_bytes()
+def loudest(raw_path, start=0):
+    data = raw_path.read_bytes()[start:]
     return max(map(abs, array("h", data[:len(data) // 2 * 2])), default=0)
+
+
+def rings(s, app, ctx, start=0):
+    """The notice comes up wholly on the screen and the tone reaches the sink."""
+    notice = s.window("Alarm", app)
+    x, y, width, height = s.geometry(notice)
+    check(x >= 0 and y >= 0 and x + width <= 1280 and y + height <= 1024,
+          f"the notice at {x},{y} {width}x{height} is partly off the screen")
+    # The tone peaks near 16000; the null sink is silent (0) until the alarm plays.
+    raw = ctx.work / "sound.raw"
+    wait_for(lambda: loudest(raw, start) > 8000,
+             what=lambda: f"sound at the sink (loudest {loudest(raw, start)})")
+    return notice
 
 
 def test(ctx):
@@ -25,10 +40,25 @@ def test(ctx):
         s.window("Meridex - Wake", app)
         # Moved only once the clock runs, so a slow start cannot carry it past the minute.
         app.set_clock("2026-12-07 06:59:58")
-        s.window("Alarm", app)
-        # The tone peaks near 16000; the null sink is silent (0) until the alarm plays.
-        wait_for(lambda: loudest(ctx.work / "sound.raw") > 8000,
-                 what=lambda: f"sound at the sink (loudest {loudest(ctx.work / 'sound.raw')})")
+        notice = rings(s, app, ctx)
+
+        # Past the notice's first second, when keys count: from OK back to the length, the
+        # first length (5 minutes), Enter.
+        app.set_clock("2026-12-07 07:00:05")
+        s.keys("shift+Tab", "shift+Tab", "Home", "Return", window=notice)
+        wait_for(lambda: s.find("Alarm", app) is None, what="the notice to close")
+        stored = read_ini(app.ini)["Settings"]
+        check(stored.get("nbSnooze") == "1" and stored.get("Snooze0") == "Wake",
+              f"no snooze stored: {dict(stored)}")
+        heard = (ctx.work / "sound.raw").stat().st_size
+        s.stop(app.proc, signal.SIGKILL)
+
+        # A later start, from what the crashed clock stored, rings it again at 07:05:05 or so.
+        again = s.start(ctx.meridex, home=app.ini.parents[2], faketime="2026-12-07 07:04:59",
+                        name="again")
+        rings(s, again, ctx, heard)
+        wait_for(lambda: read_ini(again.ini)["Settings"].get("nbSnooze") == "0",
+                 what="the snooze to be used up")
 
 
 main(test)

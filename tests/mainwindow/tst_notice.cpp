@@ -40,30 +40,23 @@ class TestNotice : public QObject {
     Q_OBJECT
 
 private slots:
-    // A key on a control of the notice, or a click ("click"); whether it snoozes or closes.
+    // A key on a control of the notice, or a click; whether it snoozes or closes the notice.
     void okAndSnooze_data() {
-        QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("snoozes");
-        QTest::newRow("Enter on OK") << "cmdOK"
-                                     << "Return" << false;
-        QTest::newRow("Space on OK") << "cmdOK"
-                                     << "Space" << false;
-        QTest::newRow("Escape") << "Text1"
-                                << "Escape" << false;
-        QTest::newRow("Enter in the text") << "Text1"
-                                           << "Enter" << false;
-        QTest::newRow("click OK") << "cmdOK"
-                                  << "click" << false;
-        QTest::newRow("Enter on Snooze") << "cmdSnooze"
-                                         << "Return" << true;
-        QTest::newRow("Enter on the length") << "cmbSnooze"
-                                             << "Return" << true;
-        QTest::newRow("click Snooze") << "cmdSnooze"
-                                      << "click" << true;
+        const auto row = [](const char* name, const char* action, bool snoozes) {
+            QTest::newRow(name) << action << snoozes;
+        };
+        row("Enter on OK", "cmdOK Return", false);
+        row("Space on OK", "cmdOK Space", false);
+        row("Escape", "Text1 Escape", false);
+        row("Enter in the text", "Text1 Enter", false);
+        row("click OK", "cmdOK click", false);
+        row("Enter on Snooze", "cmdSnooze Return", true);
+        row("Enter on the length", "cmbSnooze Return", true);
+        row("click Snooze", "cmdSnooze click", true);
     }
     void okAndSnooze() {
-        QFETCH(QString, control);
         QFETCH(QString, action);
         QFETCH(bool, snoozes);
         Desk d(teaAndCake());
@@ -71,45 +64,59 @@ private slots:
         QVERIFY(d.show());
         frmAlarm* notice = ring(d, "14:01:00");
         QVERIFY(notice && notice->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(notice->windowTitle(), QStringLiteral("Alarm"));
-        QCOMPARE(notice->text(), QStringLiteral("Tea \u2014 14:01"));
         // Wholly on the clock's screen, in its middle.
         const QRect area = d.window->screen()->availableGeometry();
         QVERIFY(area.contains(notice->frameGeometry()));
         QVERIFY((notice->geometry().center() - area.center()).manhattanLength() < 60);
-        auto* widget = notice->findChild<QWidget*>(control);
+        // Standing open, it gains the next alarm's line.
+        QCOMPARE(ring(d, "14:10:00"), notice);
+        QCOMPARE(notice->text(), QStringLiteral("Tea \u2014 14:01\nCake \u2014 14:10"));
+
+        auto* widget = notice->findChild<QWidget*>(action.section(u' ', 0, 0));
+        const QString key = action.section(u' ', 1);
         widget->setFocus();
         const auto act = [&] {
-            if (action == "click")
+            if (key == "click")
                 QTest::mouseClick(widget, Qt::LeftButton);
             else
-                QTest::keyClick(widget, Qt::Key(QKeySequence::fromString(action)[0].key()));
+                QTest::keyClick(widget, Qt::Key(QKeySequence::fromString(key)[0].key()));
         };
-        // Typed in the first second, the key is ignored: the person has not seen the notice.
-        if (action != "click") {
-            d.clock.set(monday("14:01:00.999"));
+        // Keys typed in the first second after lines came are ignored: nobody has read them.
+        const QStringList rang{"tea.wav", "cake.wav"};
+        if (key != "click") {
+            d.clock.set(monday("14:10:00.999"));
             act();
             QVERIFY(notice->isVisible());
-            QCOMPARE(d.sound.played(), QStringList{"tea.wav"});
+            QCOMPARE(d.sound.played(), rang);
         }
-        d.clock.set(monday("14:01:01"));
+        d.clock.set(monday("14:10:01"));
         act();
         QTRY_VERIFY(!d.window->alarmWindow());
-        QCOMPARE(d.sound.played(), (QStringList{"tea.wav", ""})); // the sound stops
-        QCOMPARE(d.memory.read("Settings", "nbSnooze"), snoozes ? "1" : "");
-        d.tickAt(at("14:11:01"));
-        QCOMPARE(d.sound.played().size(), snoozes ? 3 : 2); // the default is 10 minutes
+        QCOMPARE(d.sound.played(), rang + QStringList{""}); // the sound stops
+        d.tickAt(at("14:20:01"));                           // 10 minutes unless chosen otherwise
+        QCOMPARE(d.sound.played().mid(3), snoozes ? rang : QStringList());
     }
 
-    // Each length, chosen with the arrow keys, rings once after that time; the next notice
-    // offers the same length first.
+    // Snoozed at 14:01:20 for a length chosen with the arrow keys; then, with "restart", the
+    // clock ends without a close and starts again from the stored settings at `late` seconds
+    // after the snooze is due less one; a second later the notice shows `line`, once.
     void snoozeLengths_data() {
         QTest::addColumn<int>("minutes");
-        for (const int minutes : snooze::kMinutes)
-            QTest::addRow("%d minutes", minutes) << minutes;
+        QTest::addColumn<QString>("restart");
+        QTest::addColumn<int>("late");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("5") << 5 << "" << 0 << "Tea \u2014 14:06 (snoozed)";
+        QTest::newRow("10, restart") << 10 << "restart" << 0 << "Tea \u2014 14:11 (snoozed)";
+        QTest::newRow("15, restart an hour late")
+            << 15 << "restart" << 3600 << "Tea (14:16, missed) (snoozed)";
+        QTest::newRow("30, later") << 30 << "restart" << 3601 << "";
+        QTest::newRow("60, deleted") << 60 << "restart, Tea deleted" << 0 << "";
     }
     void snoozeLengths() {
         QFETCH(int, minutes);
+        QFETCH(QString, restart);
+        QFETCH(int, late);
+        QFETCH(QString, line);
         Desk d(teaAndCake());
         d.load();
         QVERIFY(d.show());
@@ -124,78 +131,27 @@ private slots:
             QTest::keyClick(length, Qt::Key_Down);
         QTest::mouseClick(notice->findChild<QPushButton*>("cmdSnooze"), Qt::LeftButton);
         QTRY_VERIFY(!d.window->alarmWindow());
-        QCOMPARE(d.memory.read("Settings", "SnoozeMinutes"), QString::number(minutes));
 
-        const QTime due = at("14:01:20").addSecs(minutes * 60);
-        d.tickAt(due.addSecs(-1));
-        QCOMPARE(d.sound.played().size(), 2);
-        QVERIFY(notice = ring(d, qPrintable(due.toString(Qt::ISODate))));
-        QCOMPARE(d.sound.played().last(), "tea.wav");
-        QVERIFY(notice->text().endsWith(due.toString("HH:mm") + " (snoozed)"));
-        QCOMPARE(notice->findChild<QComboBox*>("cmbSnooze")->currentData(), minutes);
-        d.tickAt(due.addSecs(60));
-        QCOMPARE(d.sound.played().size(), 3); // once
-    }
-
-    // A notice standing open gains the lines of later alarms, and the first second after that
-    // guards them too; Snooze then puts off all of them.
-    void linesAdded() {
-        Desk d(teaAndCake());
-        d.load();
-        QVERIFY(d.show());
-        frmAlarm* notice = ring(d, "14:01:00");
-        QVERIFY(notice && ring(d, "14:10:00") == notice);
-        QCOMPARE(notice->text(), QStringLiteral("Tea \u2014 14:01\nCake \u2014 14:10"));
-        auto* snooze = notice->findChild<QPushButton*>("cmdSnooze");
-        snooze->setFocus();
-        d.clock.set(monday("14:10:00.500"));
-        QTest::keyClick(snooze, Qt::Key_Return);
-        QVERIFY(notice->isVisible());
-        d.clock.set(monday("14:10:01"));
-        QTest::keyClick(snooze, Qt::Key_Return);
-        QTRY_VERIFY(!d.window->alarmWindow());
-        const qint64 due = monday("14:20:01").toSecsSinceEpoch();
-        QCOMPARE(d.window->snoozes(), (Snoozes{{"Tea", due}, {"Cake", due}}));
-    }
-
-    // A snooze stored at 14:01:20 for 5 minutes (14:06:20), then the clock ends without a
-    // close; it starts again at `start` and ticks a second later. The ring's line, if any.
-    void snoozeOutlivesTheClock_data() {
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<bool>("deleted");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("before due") << "14:06:00" << false << "";
-        QTest::newRow("on time") << "14:06:19" << false << "Tea \u2014 14:06 (snoozed)";
-        QTest::newRow("an hour late") << "15:06:19" << false << "Tea (14:06, missed) (snoozed)";
-        QTest::newRow("over an hour late") << "15:06:20" << false << "";
-        QTest::newRow("setup deleted") << "14:06:19" << true << "";
-    }
-    void snoozeOutlivesTheClock() {
-        QFETCH(QString, start);
-        QFETCH(bool, deleted);
-        QFETCH(QString, line);
-        Contents stored;
-        {
-            Desk d(teaAndCake());
-            d.load();
-            QVERIFY(d.show());
-            frmAlarm* notice = ring(d, "14:01:00");
-            QVERIFY(notice);
-            d.clock.set(monday("14:01:20"));
-            QTest::keyClick(notice->findChild<QComboBox*>("cmbSnooze"), Qt::Key_Up);
-            QTest::mouseClick(notice->findChild<QPushButton*>("cmdSnooze"), Qt::LeftButton);
-            stored = d.memory.contents();
-        }
-        if (deleted)
+        const QTime due = at("14:01:20").addSecs(minutes * 60 + late);
+        Contents stored = d.memory.contents();
+        if (restart.endsWith("deleted"))
             stored["Settings"]["Setup0"] = "Gone";
-        Desk d(stored, start);
-        d.load();
-        d.tickAt(d.clock.now().time().addSecs(1));
-        const frmAlarm* notice = d.window->alarmWindow();
-        QCOMPARE(notice ? notice->text() : QString(), line);
-        QCOMPARE(d.sound.played(), line.isEmpty() ? QStringList() : QStringList{"tea.wav"});
-        // Rung or dropped, it never rings again.
-        QCOMPARE(d.memory.read("Settings", "nbSnooze"), start == "14:06:00" ? "1" : "0");
+        Desk again(stored, due.addSecs(-1).toString(Qt::ISODate));
+        Desk& r = restart.isEmpty() ? d : again;
+        if (restart.isEmpty())
+            r.tickAt(due.addSecs(-1));
+        else
+            r.load();
+        QVERIFY(!r.window->alarmWindow());
+        const qsizetype before = r.sound.played().size();
+        r.tickAt(due);
+        r.tickAt(due.addSecs(60));
+        QCOMPARE(r.sound.played().mid(before),
+                 line.isEmpty() ? QStringList() : QStringList{"tea.wav"});
+        const frmAlarm* shown = r.window->alarmWindow();
+        QCOMPARE(shown ? shown->text() : QString(), line);
+        if (shown) // the length chosen last comes first
+            QCOMPARE(shown->findChild<QComboBox*>("cmbSnooze")->currentData(), minutes);
     }
 };
 
