@@ -148,6 +148,7 @@ private slots:
         r.tickAt(due.addSecs(60));
         QCOMPARE(r.sound.played().mid(before),
                  line.isEmpty() ? QStringList() : QStringList{"tea.wav"});
+        QCOMPARE(r.memory.read("Settings", "nbSnooze"), "0"); // rung or dropped, for good
         const frmAlarm* shown = r.window->alarmWindow();
         QCOMPARE(shown ? shown->text() : QString(), line);
         if (shown) // the length chosen last comes first
