@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Clock.h"
+#include "CommandLine.h"
+#include "DisplayOpening.h"
 #include "Fonts.h"
 #include "IniSettingsStore.h"
 #include "PlatformChoice.h"
@@ -16,6 +18,10 @@
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    // --help, --version, a wrong option and the want of any display are answered before Qt
+    // would need a display.
+    if (const std::optional<int> status = answerBeforeStart(argc, argv))
+        return *status;
     // A person's own QT_QPA_PLATFORM wins; else X through XWayland when it is there (see
     // PlatformChoice.h). Wayland alone is left to Qt.
     const QByteArray platform =
@@ -29,7 +35,9 @@ int main(int argc, char* argv[]) {
     // less. A setting of the user's own wins.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    DisplayOpening opening;
     QApplication app(argc, argv);
+    opening.opened();
     QApplication::setOrganizationName(QStringLiteral("Meridex"));
     QApplication::setApplicationName(QStringLiteral("Meridex"));
     QApplication::setApplicationVersion(frmMain::AppVersion().mid(1));

@@ -2,14 +2,15 @@
 # Stages `cmake --install` of BUILD_DIR under STAGE with the prefix /usr, checks that every file
 # is where a desktop looks for it and that the launcher starts in the map's folder, and runs
 # desktop-file-validate and appstreamcli validate on the launcher and the AppStream file; then
-# builds the Debian package with CPack and checks its dependency fields.
+# builds the Debian package with CPack, checks its dependency fields and that its change log and
+# AppStream release name its version, and runs lintian on it: nothing may be reported.
 # cmake -DBUILD_DIR=... -DSTAGE=... -DAPP_ID=... -DDESKTOP_FILE_VALIDATE=... -DAPPSTREAMCLI=...
-#       -P check-install.cmake
+#       -DLINTIAN=... -P check-install.cmake
 cmake_minimum_required(VERSION 3.25)
 
-foreach(tool DESKTOP_FILE_VALIDATE APPSTREAMCLI)
+foreach(tool DESKTOP_FILE_VALIDATE APPSTREAMCLI LINTIAN)
     if(NOT ${tool})
-        message("SKIPPED: ${tool} not found (Debian: desktop-file-utils, appstream)")
+        message("SKIPPED: ${tool} not found (Debian: desktop-file-utils, appstream, lintian)")
         return()
     endif()
 endforeach()
@@ -31,7 +32,10 @@ foreach(file bin/meridex
              share/meridex/TimeZoneMap.jpg
              share/icons/hicolor/scalable/apps/${APP_ID}.svg
              share/applications/${APP_ID}.desktop
-             share/metainfo/${APP_ID}.metainfo.xml)
+             share/metainfo/${APP_ID}.metainfo.xml
+             share/man/man1/meridex.1.gz
+             share/doc/meridex/copyright
+             share/doc/meridex/changelog.Debian.gz)
     if(NOT EXISTS "${root}/${file}")
         message(FATAL_ERROR "not installed: /usr/${file}")
     endif()
@@ -63,4 +67,40 @@ file(GLOB package "${STAGE}/package/*.deb")
 execute_process(COMMAND dpkg-deb -f ${package} Depends Recommends OUTPUT_VARIABLE fields)
 if(NOT fields MATCHES "^Depends:[^\n]* libqt6gui6[^\n]*\nRecommends:[^\n]* qt6-wayland")
     message(FATAL_ERROR "no libqt6gui6 or qt6-wayland in the package's fields:\n${fields}")
+endif()
+
+# The version the package carries, in its change log's newest entry and in the AppStream file's
+# newest release (there without the package's revision, "-1").
+execute_process(COMMAND dpkg-deb -f ${package} Version OUTPUT_VARIABLE version
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+execute_process(COMMAND gzip -dc ${root}/share/doc/meridex/changelog.Debian.gz
+                OUTPUT_VARIABLE changelog)
+string(REGEX MATCH "^[^\n]*" newest "${changelog}")
+string(REPLACE "." "\\." version_pattern "${version}")
+if(NOT newest MATCHES "^meridex \\(${version_pattern}\\) ")
+    message(FATAL_ERROR "the change log's newest entry is not the package's version ${version}:"
+                        "\n${newest}")
+endif()
+file(READ "${metainfo}" appstream)
+string(REGEX REPLACE "-[^-]*$" "" upstream "${version_pattern}")
+if(NOT appstream MATCHES "<releases>[ \n]*<release version=\"${upstream}\"")
+    message(FATAL_ERROR "the newest release in ${metainfo} is not ${upstream}")
+endif()
+
+# The copyright file names the program's licence and the map's.
+file(READ "${root}/share/doc/meridex/copyright" copyright)
+foreach(expected "Files: \\*\nCopyright: [^\n]*\nLicense: GPL-3.0-or-later\n"
+                 "Files: assets/TimeZoneMap.jpg\n.*License: LGPL-3.0-or-later\n")
+    if(NOT copyright MATCHES "${expected}")
+        message(FATAL_ERROR "the copyright file lacks ${expected}")
+    endif()
+endforeach()
+
+# Debian's own checks of the package. They report on standard output; standard error only says
+# that a run as root is not recommended.
+execute_process(COMMAND ${LINTIAN} --fail-on error,warning ${package}
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+message("lintian ${package}:\n${output}${errors}")
+if(result OR NOT output STREQUAL "")
+    message(FATAL_ERROR "lintian reported on the package")
 endif()

@@ -28,7 +28,8 @@ XVFB_PACKAGES=(xvfb xauth)
 # Tests: X server + window manager + X tools + clipboard + screenshots (end-to-end), a
 # Wayland desktop with XWayland (weston), a
 # sound server with its recorder, the wall clock moved from outside, sound
-# files, the harness's Python, launcher/metadata validators, a session bus of its
+# files, the harness's Python, launcher/metadata validators and Debian's package checker
+# (lintian), a session bus of its
 # own (one clock per display), clang with its
 # sanitizer and libFuzzer runtimes, and GMT with its coastlines and
 # borders, and Ghostscript for the time zone map.
@@ -36,7 +37,7 @@ TEST_PACKAGES=(
     "${XVFB_PACKAGES[@]}"
     openbox xdotool wmctrl xclip x11-utils imagemagick weston xwayland
     pulseaudio pulseaudio-utils faketime sox python3
-    desktop-file-utils appstream dbus-daemon
+    desktop-file-utils appstream lintian dbus-daemon
     clang libclang-rt-14-dev
     gmt gmt-gshhg-low gmt-dcw ghostscript
 )

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 #include <cerrno>
 
@@ -21,6 +22,17 @@ inline QByteArray platformToForce(bool platformChosen, const QByteArray& wayland
         !xServerAnswers(xDisplay))
         return {};
     return QByteArrayLiteral("xcb");
+}
+
+// Why the program cannot start, said before Qt is asked to open a display, or nothing. With no
+// platform chosen and neither a Wayland nor an X display named, Qt would print its platform
+// plug-in's text about reinstalling and abort. A display that is named but does not answer is
+// left to Qt: its socket may be one this process cannot see (see DisplayOpening.h).
+inline QString missingDisplay(bool platformChosen, const QByteArray& waylandDisplay,
+                              const QByteArray& xDisplay) {
+    if (platformChosen || !waylandDisplay.isEmpty() || !xDisplay.isEmpty())
+        return {};
+    return QStringLiteral("no display to open: neither DISPLAY nor WAYLAND_DISPLAY is set");
 }
 
 // Whether a local X server (":n" or "unix:n", any screen) takes connections at its socket: a

@@ -35,6 +35,7 @@ from pathlib import Path
 from types import SimpleNamespace
 
 FAKETIME_LIBRARY = "/usr/lib/*/faketime/libfaketimeMT.so.1"
+RATE = 44100  # samples a second in work/sound.raw (s16le, one channel)
 # The main window's popup menu, top to bottom (separators left out: the arrow keys skip them).
 MENU = ["Mini", "Small", "Minimize", "Always On Top", "Start At Login", "Time Zone",
         "Local 24 hrs", "Other 24 hrs", "Setup", "About", "View Map"]
@@ -208,7 +209,7 @@ class Session:
         wait_for(lambda: "Default Sink: null" in self.x("pactl", "info"), what="sound server")
         with open(self.work / "sound.raw", "wb") as out:
             self.spawn("parec", ["parec", "-d", "null.monitor", "--raw", "--format=s16le",
-                                 "--channels=1"], stdout=out)
+                                 "--channels=1", f"--rate={RATE}"], stdout=out)
         wait_for(lambda: self.x("pactl", "list", "short", "source-outputs"),
                  what="recorder on the null sink")
 

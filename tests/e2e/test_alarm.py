@@ -1,40 +1,47 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""An alarm rings in its minute: the notice shows and the setup's WAV sound reaches the sound
-server (the null sink's monitor, recorded by parec). Snoozed for 5 minutes from the keyboard, it
-survives the clock's crash and rings again when a later start reaches its time."""
+"""An alarm rings in its minute: the notice shows and the setup's own WAV sound, a 440 Hz tone
+(the built-in tone an alarm falls back on is 880 Hz), reaches the sound server (the null sink's
+monitor, recorded by parec). Snoozed for 5 minutes from the keyboard, it survives the clock's
+crash and rings again, with its own sound, when a later start reaches its time."""
 import signal
 import subprocess
 from array import array
 
-from harness import Session, check, main, read_ini, wait_for
+from harness import RATE, Session, check, main, read_ini, wait_for
 
 SETTINGS = {"Settings": {"LocalIndex": "11", "currSetup": "Wake", "nbSetup": "1", "Setup0": "Wake"},
             "Wake": {"AlarmTimeGMT": "07:00:00", "When": "1", "Sound": "tone.wav"}}
 
 
-def loudest(raw_path, start=0):
+def pitch(raw_path, start=0):
+    """The pitch in Hz of the first tenth of a second of sound recorded from byte `start` on
+    (zero crossings), or None before there is that much."""
     data = raw_path.read_bytes()[start:]
-    return max(map(abs, array("h", data[:len(data) // 2 * 2])), default=0)
+    samples = array("h", data[:len(data) // 2 * 2])
+    first = next((i for i, v in enumerate(samples) if abs(v) > 8000), len(samples))
+    part = samples[first:first + RATE // 10]
+    if len(part) < RATE // 10:
+        return None
+    return sum((a < 0) != (b < 0) for a, b in zip(part, part[1:])) / 2 / 0.1
 
 
 def rings(s, app, ctx, start=0):
-    """The notice comes up wholly on the screen and the tone reaches the sink."""
+    """The notice comes up wholly on the screen and the file's tone reaches the sink."""
     notice = s.window("Alarm", app)
     x, y, width, height = s.geometry(notice)
     check(x >= 0 and y >= 0 and x + width <= 1280 and y + height <= 1024,
           f"the notice at {x},{y} {width}x{height} is partly off the screen")
     # The tone peaks near 16000; the null sink is silent (0) until the alarm plays.
-    raw = ctx.work / "sound.raw"
-    wait_for(lambda: loudest(raw, start) > 8000,
-             what=lambda: f"sound at the sink (loudest {loudest(raw, start)})")
+    heard = wait_for(lambda: pitch(ctx.work / "sound.raw", start), what="sound at the sink")
+    check(abs(heard - 440) < 20, f"the sound played at {heard:.0f} Hz, not the file's 440 Hz")
     return notice
 
 
 def test(ctx):
     with Session(ctx.work, sound=True) as s:
         SETTINGS["Wake"]["Sound"] = wav = str(ctx.work / "tone.wav")
-        subprocess.run(["sox", "-n", "-r", "44100", "-b", "16", wav, "synth", "1", "sine", "880",
+        subprocess.run(["sox", "-n", "-r", "44100", "-b", "16", wav, "synth", "1", "sine", "440",
                         "vol", "0.5"], check=True)
         app = s.start(ctx.meridex, ini=SETTINGS, faketime="2026-12-07 06:00:00")
         s.window("Meridex - Wake", app)
@@ -50,7 +57,7 @@ def test(ctx):
         stored = read_ini(app.ini)["Settings"]
         check(stored.get("nbSnooze") == "1" and stored.get("Snooze0") == "Wake",
               f"no snooze stored: {dict(stored)}")
-        heard = (ctx.work / "sound.raw").stat().st_size
+        heard = (ctx.work / "sound.raw").stat().st_size // 2 * 2
         s.stop(app.proc, signal.SIGKILL)
 
         # A later start, from what the crashed clock stored, rings it again at 07:05:05 or so.

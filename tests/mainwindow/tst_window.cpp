@@ -1,15 +1,138 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window as a person meets it: its three sizes, and the option boxes with their twins
-// in the popup menu.
+// The main window as a person meets it: both clocks' lines, the recently used setups at the
+// foot of the popup menu, its three sizes, and the option boxes with their twins in the menu.
 #include "Fixture.h"
 #include "Twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
 
 class TestWindow : public QObject {
     Q_OBJECT
 
 private slots:
+    // Each clock's zone row and boxes on ("16 DST 05 24h": chkDSTLocal, chk05Local, chk24hLocal
+    // on the Local side), the machine time on Monday 7 December, and the four lines then shown:
+    // the Local time and date, the Other time and date.
+    void otherClock_data() {
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("lines");
+        const auto row = [](const char* name, const char* local, const char* other,
+                            const char* time, const char* lines) {
+            QTest::newRow(name) << local << other << time << lines;
+        };
+        // clang-format off
+        row("same zone", "11", "11", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|02:00:00 PM|Monday, Dec 7 2026");
+        row("Local DST alone", "11 DST 24h", "11", "14:00:00", "14:00:00|Monday, Dec 7 2026|01:00:00 PM|Monday, Dec 7 2026");
+        row("Other DST alone, 24 h", "11", "11 DST 24h", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|15:00:00|Monday, Dec 7 2026");
+        row("Local +0.5", "11 05", "11", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|01:30:00 PM|Monday, Dec 7 2026");
+        row("Other +0.5, 24 h", "11", "6 05 24h", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|19:30:00|Monday, Dec 7 2026");
+        row("EST+DST to Paris+DST", "16 DST", "10 DST", "22:30:00", "10:30:00 PM|Monday, Dec 7 2026|04:30:00 AM|Tuesday, Dec 8 2026");
+        row("date line, east", "23", "0", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|01:00:00 PM|Tuesday, Dec 8 2026");
+        row("date line, west", "0", "23", "10:00:00", "10:00:00 AM|Monday, Dec 7 2026|11:00:00 AM|Sunday, Dec 6 2026");
+        // clang-format on
+    }
+    void otherClock() {
+        QFETCH(QString, local);
+        QFETCH(QString, other);
+        QFETCH(QString, time);
+        QFETCH(QString, lines);
+        Contents stored{{"Settings", {{"currSetup", "Default"}}}};
+        for (const auto& [words, section, index, side] :
+             {std::tuple{local, "Settings", "LocalIndex", "Local"},
+              {other, "Default", "OtherIndex", "Other"}}) {
+            const QStringList boxes = words.split(u' ');
+            stored[section][index] = boxes.first();
+            for (const QString& box : boxes.mid(1))
+                stored[box == u"24h" ? "Settings" : section][QString("chk") + box + side] = "1";
+        }
+        Desk d(stored, time);
+        d.load();
+        QVERIFY(d.show());
+        const QStringList shown{d.label("Label1"), d.label("Label3"), d.label("Label2"),
+                                d.label("Label4")};
+        QCOMPARE(shown.join(u'|'), lines);
+    }
+
+    // MRU1..MRU5 as stored ("-" missing), the setup chosen (its entry, or a name new to the list
+    // made in the setup editor; "" none), then the five entries shown ("-" hidden) and the five
+    // keys stored after the close.
+    void recentList_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("kept");
+        const auto row = [](const char* name, const char* stored, const char* chosen,
+                            const char* shown, const char* kept) {
+            QTest::newRow(name) << stored << chosen << shown << kept;
+        };
+        row("the third to the top", "A B C - -", "C", "C A B - -", "C A B - -");
+        row("the first stays", "A B C - -", "A", "A B C - -", "A B C - -");
+        row("a new name drops the fifth", "A B C E F", "D", "D A B C E", "D A B C E");
+        row("a gap stays hidden, its key kept", "A - C - -", "", "A - C - -", "A - C - -");
+        row("Default is never listed", "Default A - - -", "", "- A - - -", "Default A - - -");
+    }
+    void recentList() {
+        QFETCH(QString, stored);
+        QFETCH(QString, chosen);
+        QFETCH(QString, shown);
+        QFETCH(QString, kept);
+        const auto key = [](int n) { return QStringLiteral("MRU%1").arg(n); };
+        Contents contents;
+        for (int n = 1; n <= 5; ++n)
+            if (const QString name = stored.section(u' ', n - 1, n - 1); name != u"-")
+                contents["Settings"][key(n)] = name;
+        Desk d(contents);
+        frmMain& w = d.load();
+        QVERIFY(d.show());
+        // Five texts, "-" for each empty one.
+        const auto five = [](auto text) {
+            QStringList list;
+            for (int n = 1; n <= 5; ++n)
+                list << (text(n).isEmpty() ? QStringLiteral("-") : text(n));
+            return list;
+        };
+        const auto caption = [&w](int n) {
+            const QAction* item = w.menuItem(QStringLiteral("mnMRU%1").arg(n));
+            return item->isVisible() ? item->text() : QString();
+        };
+        if (const qsizetype n = five(caption).indexOf(chosen); n >= 0) {
+            d.choose(qPrintable(QStringLiteral("mnMRU%1").arg(n + 1)));
+        } else if (!chosen.isEmpty()) {
+            QTimer typeName; // runs in the editor's own event loop, once the editor is open
+            connect(&typeName, &QTimer::timeout, [&typeName, &chosen] {
+                QWidget* editor = QApplication::activeModalWidget();
+                if (!editor)
+                    return;
+                typeName.stop();
+                retype(editor->findChild<QComboBox*>("cmbSetup")->lineEdit(), chosen);
+                QTest::mouseClick(editor->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+            });
+            typeName.start(10);
+            d.choose("mnSetup");
+        }
+        QCOMPARE(five(caption).join(u' '), shown);
+        QVERIFY(w.close());
+        QCOMPARE(five([&](int n) { return d.memory.read("Settings", key(n)); }).join(u' '), kept);
+    }
+
+    // A Local zone chosen in its list reaches the store within a second, with no close: also
+    // once the write that showing the window brings is done.
+    void localZoneStoredAtOnce() {
+        Desk d({{"Settings", {{"LocalIndex", "11"}}}});
+        d.load();
+        QVERIFY(d.show());
+        d.child("lstTimeZoneLocal")->setFocus();
+        for (const QString row : {"12", "13"}) {
+            QTest::keyClick(d.child("lstTimeZoneLocal"), Qt::Key_Down);
+            QTRY_COMPARE(d.memory.read("Settings", "LocalIndex"), row);
+        }
+    }
+
     // Stored settings, the size items chosen, and the window's outer size in twips.
     void sizes_data() {
         QTest::addColumn<Contents>("stored");

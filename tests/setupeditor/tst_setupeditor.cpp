@@ -45,6 +45,29 @@ class TestSetupEditor : public QObject {
     Q_OBJECT
 
 private slots:
+    // A key on a time-base box (Local GMT+10, Other GMT): the time box shows the same moment on
+    // the Other clock, then on the Local clock again.
+    void timeBaseSwitch_data() {
+        QTest::addColumn<QByteArray>("when");
+        QTest::addColumn<QStringList>("shown"); // after "Other Time", then after "Local Time"
+        QTest::newRow("every day") << QByteArray("optWhen1") << QStringList{"09:00 PM", "07:00 AM"};
+        QTest::newRow("once: a day back")
+            << QByteArray("optWhen4") << QStringList{"6 Dec 2026 09:00 PM", "7 Dec 2026 07:00 AM"};
+    }
+    void timeBaseSwitch() {
+        QFETCH(QByteArray, when);
+        QFETCH(QStringList, shown);
+        Editor e;
+        e.click(when);
+        QStringList got;
+        for (const char* box : {"chkOtherTime", "chkLocalTime"}) {
+            e.field(box)->setFocus();
+            QTest::keyClick(e.field(box), Qt::Key_Space);
+            got << e.field<QLineEdit>("txtAlarmTime")->text();
+        }
+        QCOMPARE(got, shown);
+    }
+
     void refusedNames_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("button");
@@ -152,20 +175,19 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         Editor e;
-        int files = 0;
+        QString opened;
         e.editor->setOpenFileDialog(
-            [&files](QWidget*, const QString&) { return ++files, QString(); });
-        QString picker;
+            [&opened](QWidget*, const QString&) { return opened += "files", QString(); });
         e.click("optWhen4");
-        QTimer::singleShot(0, e.editor.get(), [&picker] {
+        QTimer::singleShot(0, e.editor.get(), [&opened] {
             if (QWidget* open = QApplication::activeModalWidget()) {
-                picker = open->objectName();
+                opened += open->objectName();
                 open->close();
             }
         });
         e.field(box)->setFocus();
         QTest::keyClick(e.field(box), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(files + int(picker == "frmMonthView"), 1);
+        QCOMPARE(opened, box == "txtAlarmSound" ? "files" : "frmMonthView");
     }
 
     // A click on the time box of a one-time alarm opens the picker; the day clicked there is
