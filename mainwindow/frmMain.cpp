@@ -2,7 +2,6 @@
 #include "frmMain.h"
 
 #include "AlarmNotice.h"
-#include "BuiltInTone.h"
 #include "Clock.h"
 #include "ClockFrame.h"
 #include "DateFormat.h"
@@ -247,9 +246,7 @@ void frmMain::runAlarmTest(const std::vector<AlarmMinute>& minutes, const ZoneOp
             fired << noticeLine(m_alarms[i].name, minute.time, minute.late, false,
                                 chk24hLocal->isChecked(), m_locale);
             setups << m_alarms[i].name;
-            // A sound that cannot be played must not leave the alarm silent.
-            if (!PlaySound(m_services.sound, m_alarms[i].sound).isEmpty())
-                PlaySound(m_services.sound, BuiltInAlarmTone);
+            playAlarm(m_alarms[i].sound);
         }
     }
     if (!fired.isEmpty())

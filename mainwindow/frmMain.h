@@ -78,7 +78,6 @@ public:
     const MruList& mruList() const { return m_mru; }
     bool setupEditorOpen() const { return m_setupEditorOpen; }
     frmAlarm* alarmWindow() const { return m_alarmWindow; }
-    const Snoozes& snoozes() const { return m_snoozes; }
     QMenu* popupMenu() const { return mnMenu; }
     QAction* menuItem(const QString& name) const;
 

@@ -25,7 +25,8 @@ void frmMain::showAlarmNotice(const QStringList& lines, const QStringList& setup
     m_alarmWindow->addLines(lines, setups);
 }
 
-// An alarm with no sound file, or one that cannot be played, rings the built-in tone.
+// Neither a sound file that cannot be played nor none at all may leave an alarm silent: both
+// ring the built-in tone.
 void frmMain::playAlarm(const QString& sound) {
     if (sound.isEmpty() || !PlaySound(m_services.sound, sound).isEmpty())
         PlaySound(m_services.sound, BuiltInAlarmTone);
