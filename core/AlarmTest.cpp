@@ -4,6 +4,7 @@
 #include "DateFormat.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 std::int16_t whenMaskFor(std::int16_t when) {
     static constexpr std::array<std::int16_t, 5> kMasks = {whenmask::kNever, whenmask::kEveryDay,
@@ -78,15 +79,24 @@ std::vector<AlarmMinute> AlarmMinuteGate::enter(const QDateTime& now,
     };
     if (m_last) {
         const qint64 stepMs = tick.utcMs - m_last->utcMs;
-        const qint64 zoneMs = tick.offsetMs - m_last->offsetMs;
+        // The zone `now` is in tells its own offset at the last tick: when that is the offset
+        // the last tick had, the zone went over to or from daylight saving; otherwise the
+        // machine was moved into another zone, which sets the wall clock like a hand would.
+        const bool ownTransition =
+            now.addMSecs(-stepMs).offsetFromUtc() * 1000LL == m_last->offsetMs;
+        const qint64 zoneMs = ownTransition ? tick.offsetMs - m_last->offsetMs : 0;
         if (stepMs < -kReplayGuardMinutes * kMinuteMs) {
             m_tested.clear();
+            m_repeatedUpTo = std::numeric_limits<qint64>::min();
+        } else if (!ownTransition) {
+            // Minutes lived again in the new zone ring, unless they were tested just now.
             m_repeatedUpTo = std::numeric_limits<qint64>::min();
         } else if (zoneMs < 0 && !m_tested.empty()) {
             m_repeatedUpTo = std::max(m_repeatedUpTo, *m_tested.rbegin());
         }
+        forgetAround(minute);
         // How far the wall clock really went: a clock set forward by hand goes further than the
-        // machine was awake and asleep, while a change of the zone's offset carries it along.
+        // machine was awake and asleep, while the zone's own change of offset carries it along.
         const qint64 wentMs =
             std::min(stepMs, tick.suspendedMs - m_last->suspendedMs + kWakeSlackMs) + zoneMs;
         for (qint64 m =
@@ -100,10 +110,12 @@ std::vector<AlarmMinute> AlarmMinuteGate::enter(const QDateTime& now,
 }
 
 bool AlarmMinuteGate::test(qint64 minute) {
-    if (minute <= m_repeatedUpTo || !m_tested.insert(minute).second)
-        return false;
-    const qint64 oldestKept = *m_tested.rbegin() - kReplayGuardMinutes;
-    while (*m_tested.begin() < oldestKept)
-        m_tested.erase(m_tested.begin());
-    return true;
+    return minute > m_repeatedUpTo && m_tested.insert(minute).second;
+}
+
+void AlarmMinuteGate::forgetAround(qint64 minute) {
+    // Kept on both sides: after a step back the minutes ahead are the ones not to test again,
+    // and a zone hours away never shares a remembered minute with this one.
+    std::erase_if(m_tested,
+                  [minute](qint64 m) { return std::abs(m - minute) > kReplayGuardMinutes; });
 }

@@ -40,17 +40,23 @@ struct AlarmMinute {
 // once on each date: the hour a zone repeats when daylight saving ends is not tested again, and
 // the minutes the machine slept through or the zone skipped are tested on the next tick, up to
 // kLateLimitMinutes late. Minutes a clock set forward by hand jumped over are not.
+// Only the machine's own zone going over to or from daylight saving counts as such a night: the
+// machine moved into another zone sets its wall clock as a hand would, so the minutes jumped
+// over do not ring and the minutes lived again do, unless they were tested just before.
 class AlarmMinuteGate {
 public:
     static constexpr qint64 kReplayGuardMinutes = 10;
     static constexpr qint64 kLateLimitMinutes = 60;
 
-    // The minutes to test on the tick at `now` (which knows its offset from UTC), `suspended`
-    // being the machine's time spent suspended since it started.
+    // The minutes to test on the tick at `now`, `suspended` being the machine's time spent
+    // suspended since it started. `now` carries the machine's zone as it is at this tick (the
+    // local time of the system's C library reads a changed zone file anew): the gate asks it
+    // for the offset that zone had at the last tick.
     std::vector<AlarmMinute> enter(const QDateTime& now, std::chrono::milliseconds suspended);
 
 private:
     bool test(qint64 minute);
+    void forgetAround(qint64 minute);
 
     struct Tick {
         qint64 utcMs, offsetMs, suspendedMs;

@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace {
@@ -62,8 +63,10 @@ frmMain::frmMain(Services& services, QWidget* parent)
     Timer1 = new FineTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &FineTimer::timeout, this, [this] {
-        Timer1_Timer();
+        // Re-armed before the work: a message box raised in the tick runs an event loop of its
+        // own, and the clock and the alarm test go on while it is open.
         armTimer();
+        Timer1_Timer();
     });
     armTimer();
 }
@@ -199,11 +202,17 @@ void frmMain::Timer1_Timer() {
     m_services.stacking.setTopMost(this, mnAlwaysOnTop->isChecked() && !mnMenu->isVisible() &&
                                              !m_setupEditorOpen);
 
-    if (m_appliedSetup != m_currSetup) {
-        RefreshSettings();
-        WindowResize();
+    // A tick that comes while a message box of an earlier tick is open leaves the setup to that
+    // tick: applying it once more would only stack the same box again.
+    const bool nested = m_inTick;
+    const QScopedValueRollback<bool> inTick(m_inTick, true);
+    if (!nested) {
+        if (m_appliedSetup != m_currSetup) {
+            RefreshSettings();
+            WindowResize();
+        }
+        m_appliedSetup = m_currSetup;
     }
-    m_appliedSetup = m_currSetup;
 
     // The clock shows whole seconds that have begun: a tick that arrives late must not show
     // the next second early (it would then show twice) nor ring an alarm before its minute.
@@ -284,6 +293,14 @@ int frmMain::otherDST() const {
 
 int frmMain::otherHalf() const {
     return chk05Other->isChecked() ? 1 : 0;
+}
+
+int frmMain::localIndex() const {
+    return lstTimeZoneLocal->currentRow();
+}
+
+int frmMain::localHalf() const {
+    return chk05Local->isChecked() ? 1 : 0;
 }
 
 void frmMain::lstTimeZoneLocal_Click() {

@@ -73,6 +73,8 @@ public:
     int otherIndex() const override;
     int otherDST() const override;
     int otherHalf() const override;
+    int localIndex() const override;
+    int localHalf() const override;
 
     const AlarmTable& alarmTable() const { return m_alarms; }
     const MruList& mruList() const { return m_mru; }
@@ -179,6 +181,7 @@ private:
     QString m_currSetup;
     QString m_appliedSetup;
     bool m_setupEditorOpen = false;
+    bool m_inTick = false;
     qint64 m_localDateShown = -1;
     qint64 m_otherDateShown = -1;
     bool m_unloaded = false;

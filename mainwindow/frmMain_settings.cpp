@@ -45,6 +45,7 @@ bool frmMain::Form_Load() {
     }
 
     SettingsStore& store = m_services.store;
+    bool presetZone = false;
     try {
         const double top = Val(store.read(keys::kSettings, keys::kTop));
         const double left = Val(store.read(keys::kSettings, keys::kLeft));
@@ -76,6 +77,7 @@ bool frmMain::Form_Load() {
         const QString storedLocal = store.read(keys::kSettings, keys::kLocalIndex);
         if (storedLocal.isEmpty()) {
             presetLocalZone();
+            presetZone = true;
         } else {
             const std::int16_t localIndex = ValInt16(storedLocal);
             if (zones::isValidIndex(localIndex))
@@ -106,6 +108,12 @@ bool frmMain::Form_Load() {
     m_writeTimer->setSingleShot(true);
     m_writeTimer->setInterval(1000);
     connect(m_writeTimer, &QTimer::timeout, this, &frmMain::WriteSettings);
+    // A zone found for the user is stored as one they chose would be, not first at the close:
+    // until then the setup editor and a second clock would take alarms in another zone.
+    if (presetZone) {
+        m_writtenSettings.remove(keys::kLocalIndex);
+        settingsChanged();
+    }
     for (QCheckBox* box : {chk24hLocal, chk24hOther, chkDSTLocal, chk05Local})
         connect(box, &QCheckBox::stateChanged, this, &frmMain::settingsChanged);
     connect(lstTimeZoneLocal, &QListWidget::currentRowChanged, this, &frmMain::settingsChanged);

@@ -4,7 +4,8 @@
 #include <QString>
 
 // What the setup editor needs of the main window: the current setup name, which the editor
-// sets on Save, OK and Delete, and the Other zone shown there, which Save copies into a setup.
+// sets on Save, OK and Delete, the Other zone shown there, which Save copies into a setup, and
+// the Local zone shown there, in which the editor takes alarm times.
 class SetupHost {
 public:
     virtual ~SetupHost() = default;
@@ -13,4 +14,6 @@ public:
     virtual int otherIndex() const = 0; // selected row of lstTimeZoneOther, -1 when none
     virtual int otherDST() const = 0;   // 0 or 1
     virtual int otherHalf() const = 0;  // 0 or 1
+    virtual int localIndex() const = 0; // selected row of lstTimeZoneLocal, -1 when none
+    virtual int localHalf() const = 0;  // 0 or 1
 };

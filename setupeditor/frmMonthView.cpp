@@ -9,7 +9,9 @@
 #include "SetupTexts.h"
 #include "WindowPosition.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
+#include <QKeyEvent>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -37,6 +39,21 @@ frmMonthView::frmMonthView(Services& services, QWidget* parent)
                .expandedTo(sizeHint()));
 
     connect(MonthView1, &QCalendarWidget::clicked, this, &frmMonthView::dayClicked);
+    // From the keyboard, Enter (and a double click) choose the highlighted day as a click
+    // does; Space too, as on any other control.
+    connect(MonthView1, &QCalendarWidget::activated, this, &frmMonthView::dayClicked);
+    if (auto* days = MonthView1->findChild<QAbstractItemView*>())
+        days->installEventFilter(this);
+}
+
+bool frmMonthView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        emit dayClicked(MonthView1->selectedDate());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmMonthView::showEvent(QShowEvent* event) {

@@ -125,6 +125,8 @@ void frmSetup::buildControls() {
     Label3 = named<QLabel>(QStringLiteral("Label3"), QStringLiteral("Select Sound File to play:"),
                            Frame1);
     txtAlarmSound = named<QLineEdit>(QStringLiteral("txtAlarmSound"), Frame1);
+    // An alarm without a file of its own is not silent: the box says what it rings then.
+    txtAlarmSound->setPlaceholderText(QStringLiteral("(none: the built-in tone)"));
     Label3->setBuddy(txtAlarmSound);
     cmdTryIt = makeButton(QStringLiteral("Try it"), QStringLiteral("cmdTryIt"), Frame1);
 
@@ -230,6 +232,10 @@ void frmSetup::done(int result) {
 }
 
 bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
+    // A wheel turned over the name box while scrolling past it would load another setup over
+    // the edits on screen: only a choice from the list does that.
+    if (event->type() == QEvent::Wheel && watched == cmbSetup)
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -350,10 +356,12 @@ void frmSetup::loadWhenOption() {
 }
 
 void frmSetup::loadLocalZone() {
-    const std::int16_t index = ValInt16(m_services.store.read(keys::kSettings, keys::kLocalIndex));
+    // The zone the clock shows, which is the one alarms ring in: the store may not hold it yet
+    // (a first start's zone, a Local row chosen within the last second).
+    const int index = m_host.localIndex();
     if (index >= 0 && index <= 23)
         m_zones.local = index;
-    if (m_services.store.read(keys::kSettings, keys::kChk05Local) == QLatin1String("1"))
+    if (m_host.localHalf() == 1)
         m_zones.local -= 0.5;
 }
 

@@ -4,6 +4,7 @@
 
 #include "frmSetup.h"
 
+#include "BuiltInTone.h"
 #include "DateFormat.h"
 #include "MessageBoxes.h"
 #include "ProgramChange.h"
@@ -75,12 +76,18 @@ void frmSetup::txtAlarmTime_Click() {
         ~ReloadAgain() { reload = true; }
     } reloadAgain{m_reload};
 
+    bool chosen = false;
     {
         frmMonthView picker(m_services, this);
-        connect(&picker, &frmMonthView::dayClicked, this,
-                [this](const QDate& day) { m_alarmDate = datevalue::fromDate(day); });
+        connect(&picker, &frmMonthView::dayClicked, this, [this, &chosen](const QDate& day) {
+            m_alarmDate = datevalue::fromDate(day);
+            chosen = true;
+        });
         picker.exec();
     }
+    // Closed without a day chosen: the alarm stays as it was, on screen and in the store.
+    if (!chosen)
+        return;
 
     const QString previous = txtAlarmTime->text();
     const auto typed = parseDate(previous);
@@ -101,7 +108,9 @@ void frmSetup::txtAlarmSound_Click() {
 }
 
 void frmSetup::cmdTryIt_Click() {
-    const QString error = PlaySound(m_services.sound, m_soundPath);
+    // With no file chosen the alarm rings the built-in tone, so that is what trying it plays.
+    const QString error =
+        PlaySound(m_services.sound, m_soundPath.isEmpty() ? BuiltInAlarmTone : m_soundPath);
     if (!error.isEmpty())
         m_services.messages.inform(this, error);
 }

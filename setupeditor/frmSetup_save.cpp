@@ -136,6 +136,13 @@ void frmSetup::cmdOK_Click() {
         return;
     }
 
+    // Another listed name typed over the one loaded: what is on screen is meant for that setup,
+    // not for the one loaded before, so it is saved there as Save does.
+    if (name != m_setupName) {
+        cmdSave_Click();
+        return;
+    }
+
     try {
         m_services.store.write(keys::kSettings, keys::kCurrSetup, name);
         m_host.setCurrSetup(name);
@@ -143,8 +150,7 @@ void frmSetup::cmdOK_Click() {
         report(error, "cmdOK_Click");
         return;
     }
-    // The alarm goes to the setup the editor last loaded, which choosing an entry keeps equal to
-    // the name in the box.
+    // The alarm goes to the setup the editor last loaded, which is the name in the box.
     if (!SaveAlarm())
         return;
     try {
@@ -188,8 +194,9 @@ void frmSetup::cmdDelete_Click() {
         const QString current =
             cmbSetup->count() == 0 ? keys::kDefaultSetup : cmbSetup->itemText(0);
         SaveSetupList(current);
-        if (cmbSetup->count() == 0 && m_host.currSetup() != keys::kDefaultSetup)
-            m_host.setCurrSetup(keys::kDefaultSetup);
+        // The clock leaves a deleted setup too, for the one now stored as current.
+        if (m_host.currSetup() == name || cmbSetup->count() == 0)
+            m_host.setCurrSetup(current);
         store.deleteSection(name);
     } catch (const RuntimeError&) {
         m_services.messages.inform(this, setuptexts::cannotRemove(name));

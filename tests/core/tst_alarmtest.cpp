@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The alarm test: which alarms of the table ring in a minute, which minutes get tested when the
-// clock steps back or jumps, and when the real clock's next tick comes.
+// clock steps back or jumps, the zone changes or the machine sleeps, and when the real clock's
+// next tick comes.
 
 #include "AlarmTest.h"
 #include "Clock.h"
@@ -50,8 +51,8 @@ private slots:
 
     void minuteGate_data() {
         // The zone, the date and the ticks: "t" one at a time, "..t" one a second up to it, "~t"
-        // the first after a sleep until it; then the minutes tested in order ("a-b" each minute
-        // from a to b, "*" late).
+        // the first after a sleep until it, "@zone" the machine moved into that zone; then the
+        // minutes tested in order ("a-b" each minute from a to b, "*" late).
         QTest::addColumn<QString>("ticks");
         QTest::addColumn<QString>("tested");
         const auto row = [](const char* name, const char* ticks, const char* tested) {
@@ -72,18 +73,30 @@ private slots:
             "America/New_York 2026-11-01 00:59:00 ..02:01:00", "00:59-02:01");
         row("daylight saving begins: the hour is skipped",
             "America/New_York 2026-03-08 01:59:00 ..03:01:00", "01:59 02:00-02:59* 03:00-03:01");
+        row("moved west: the hours lived again ring",
+            "Europe/London 2026-12-07 14:04:00 @America/New_York ..09:11:00", "14:04 09:04-09:11");
+        row("moved east: the hours jumped over stay silent",
+            "America/New_York 2026-12-07 09:04:00 @Europe/London ..14:06:00", "09:04 14:04-14:06");
+        row("slept across a move west: the slept hour in the new zone",
+            "Europe/London 2026-12-07 17:59:00 @America/New_York ~15:59:00 ..16:01:00",
+            "17:59 14:59-15:58* 15:59-16:01");
     }
     void minuteGate() {
         QFETCH(QString, ticks);
         QFETCH(QString, tested);
         QStringList words = ticks.split(u' ');
-        const QTimeZone zone(words.takeFirst().toLatin1());
+        QTimeZone zone(words.takeFirst().toLatin1());
         const QDate date = QDate::fromString(words.takeFirst(), Qt::ISODate);
         AlarmMinuteGate gate;
         QDateTime now;
         std::chrono::milliseconds slept{0};
         QStringList got, want;
         for (const QString& word : words) {
+            if (word.startsWith(u'@')) {
+                zone = QTimeZone(word.mid(1).toLatin1());
+                now = now.toTimeZone(zone);
+                continue;
+            }
             const bool each = word.startsWith(u'.'), sleep = word.startsWith(u'~');
             const QDateTime to(date, QTime::fromString(word.mid(each ? 2 : sleep), Qt::ISODate),
                                zone);

@@ -223,15 +223,16 @@ class Session:
 
     def start(self, binary, ini=None, home=None, cwd=None, faketime=None, name="meridex",
               env_extra=None):
-        """Starts meridex in a fresh home (or `home`) holding `ini`, in TZ=UTC unless `env`
-        says otherwise; with faketime ("YYYY-MM-DD hh:mm:ss", UTC) its wall clock starts there
+        """Starts meridex in a fresh home (or `home`) holding `ini`, in TZ=UTC unless `env_extra`
+        says otherwise (TZ=None: the machine's zone, /etc/localtime); with faketime ("YYYY-MM-DD hh:mm:ss", UTC) its wall clock starts there
         and App.set_clock moves it."""
         home = Path(home or self.work / f"home-{name}")
         env = dict(self.env, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
                    QT_QPA_PLATFORM="xcb", TZ="UTC")
         if self.wayland:  # there the platform is the program's own choice
             del env["QT_QPA_PLATFORM"]
-        env.update(env_extra or {})
+        for key, value in (env_extra or {}).items():  # None takes the variable away
+            env.pop(key) if value is None else env.update({key: value})
         clock = None
         if faketime:
             clock, library = self.work / f"{name}.faketime", glob.glob(FAKETIME_LIBRARY)

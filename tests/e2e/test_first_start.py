@@ -1,23 +1,33 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""A first start in India (no Local zone stored) shows GMT+5 with +0.5: a daily alarm entered
-for 07:00 there (01:30 GMT) rings at 07:00 IST, and the zone is stored at close."""
-from harness import Session, check, main, read_ini
+"""A first start in India stores its Local zone (GMT+5, +0.5) at once. A setup made by keys in
+the editor: name typed, Every Day, 07:00, Enter in the name box (Save): the caption names it,
+01:30 GMT is stored, and the alarm rings at 07:00 IST."""
+from harness import Session, main, read_ini, wait_for
 
-SETTINGS = {"Settings": {"currSetup": "Tea", "nbSetup": "1", "Setup0": "Tea"},
-            "Tea": {"AlarmTimeGMT": "01:30:00", "When": "1"}}
+
+def stored(app, *keys):
+    return [read_ini(app.ini).get(section, key, fallback="") for section, key in keys]
 
 
 def test(ctx):
     with Session(ctx.work) as s:
-        app = s.start(ctx.meridex, ini=SETTINGS, faketime="2026-12-07 01:29:52",
-                      env_extra={"TZ": "Asia/Kolkata"})
+        app = s.start(ctx.meridex, faketime="2026-12-07 01:20:00", env_extra={"TZ": "Asia/Kolkata"})
+        clock = s.window("Meridex.*", app)
+        zone = [("Settings", k) for k in ("LocalIndex", "chk05Local", "chkDSTLocal")]
+        wait_for(lambda: app.ini.exists() and stored(app, *zone) == ["6", "1", "0"], timeout=10,
+                 what="the Local zone found in the settings file")
+        s.menu(app, clock, "Setup")
+        s.type("Tea", window=s.window("Meridex Setup", app))
+        s.keys("Tab", "Down", "Tab", "ctrl+a")  # When: Never -> Every Day; then the time box
+        s.type("07:00")
+        s.keys("shift+Tab", "shift+Tab", "Return")
+        s.window("Meridex - Tea", app)
+        alarm = [("Settings", "Setup0"), ("Tea", "AlarmTimeGMT"), ("Tea", "When")]
+        wait_for(lambda: stored(app, *alarm) == ["Tea", "01:30:00", '" 1"'],
+                 what=lambda: f"the alarm stored as 01:30 GMT ({stored(app, *alarm)})")
+        app.set_clock("2026-12-07 01:29:58")
         s.window("Alarm", app, timeout=40)
-        s.close(s.window("Meridex - Tea", app))
-        check((code := app.wait_exit()) == 0, f"meridex ended with {code} at its close")
-        local = [read_ini(app.ini).get("Settings", k) for k in ("LocalIndex", "chk05Local",
-                                                                   "chkDSTLocal")]
-        check(local == ["6", "1", "0"], f"LocalIndex, chk05Local, chkDSTLocal: {local}")
 
 
 main(test)

@@ -94,6 +94,28 @@ private slots:
                      timer->interval() < std::chrono::milliseconds(301),
                  qPrintable(QString::number(timer->interval().count())));
     }
+
+    // A setup whose stored zone is out of range, chosen from the recent setups: the tick that
+    // applies it raises a box, and behind the open box the clock and the alarms go on.
+    void aBoxRaisedInTheTickStopsNoAlarm() {
+        Contents c = alarms();
+        c["Settings"]["MRU1"] = "Far";
+        c["Far"] = {{"OtherIndex", "40000"}};
+        Desk d(c, QStringLiteral("14:00:40"));
+        d.load();
+        QVERIFY(d.show());
+        d.messages.whileOpen = [&d] {
+            if (d.messages.texts().size() < 2) // the choice's own box, outside the tick
+                return;
+            d.clock.set(monday(QStringLiteral("14:01:00")));
+            QTRY_COMPARE_WITH_TIMEOUT(d.sound.played().size(), 3, 10000);
+            QCOMPARE(d.label("Label1"), QStringLiteral("14:01:00"));
+        };
+        d.child<FineTimer>("Timer1")->start(std::chrono::nanoseconds(0));
+        d.choose("mnMRU1");
+        QTRY_COMPARE_WITH_TIMEOUT(d.messages.texts().size(), 2, 10000);
+        QCOMPARE(d.messages.texts(), QStringList(2, "Overflow in RefreshSettings()"));
+    }
 };
 
 QTEST_MAIN(TestAlarms)

@@ -11,6 +11,7 @@
 #include "frmMain.h"
 #include "frmSetup.h"
 
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -79,6 +80,8 @@ private slots:
         QFETCH(QString, error);
         SoundFile file;
         QCOMPARE(file.open(path), error.isEmpty() ? error : error + path);
+        if (!error.isEmpty()) // the player refuses what it cannot play, and says why
+            QCOMPARE(QtSoundPlayer().play(path), error + path);
         // Nothing after a refusal; otherwise the length within 0.05 s, then 440 Hz within 10 Hz.
         const Pcm pcm = file.decode(48000);
         QCOMPARE(qRound(pcm.samples.size() / (9600.0 * pcm.channels)), qRound(seconds * 10));
@@ -116,27 +119,35 @@ private slots:
     }
 
     void anAlarmWhoseSoundFailsRingsTheTone_data() {
+        QTest::addColumn<QString>("sound");  // as stored
         QTest::addColumn<QString>("answer"); // the player's, to the alarm's own sound
         QTest::addColumn<bool>("tryIt");
         QTest::addColumn<QStringList>("played");
         const QString sound = u"/s/chime.wav"_s, missing = u"File not found: /s/chime.wav"_s;
-        QTest::newRow("sound plays") << QString() << false << QStringList{sound};
-        QTest::newRow("sound fails") << missing << false << QStringList{sound, BuiltInAlarmTone};
-        QTest::newRow("Try it fails") << missing << true << QStringList{sound};
+        QTest::newRow("sound plays") << sound << QString() << false << QStringList{sound};
+        QTest::newRow("sound fails")
+            << sound << missing << false << QStringList{sound, BuiltInAlarmTone};
+        QTest::newRow("Try it fails") << sound << missing << true << QStringList{sound};
+        QTest::newRow("no sound file")
+            << QString() << QString() << false << QStringList{BuiltInAlarmTone};
+        QTest::newRow("Try it, no sound file")
+            << QString() << QString() << true << QStringList{BuiltInAlarmTone};
     }
     void anAlarmWhoseSoundFailsRingsTheTone() {
+        QFETCH(QString, sound);
         QFETCH(QString, answer);
         QFETCH(bool, tryIt);
         QFETCH(QStringList, played);
         FakeClock clock(QDateTime(QDate(2026, 12, 7), QTime(14, 0, 59)));
         IniSettingsStore store(
             write("[Settings]\nLocalIndex=11\ncurrSetup=Tokyo\nnbSetup=1\nSetup0=Tokyo\n"
-                  "[Tokyo]\nAlarmTimeGMT=14:01:00\nWhen=1\nSound=/s/chime.wav\n"));
+                  "[Tokyo]\nAlarmTimeGMT=14:01:00\nWhen=1\nSound=" +
+                  sound.toUtf8() + '\n'));
         ScriptedMessageBoxes messages;
         NullWindowStacking stacking;
-        NullSoundPlayer sound;
-        sound.setResult(answer);
-        Services services{clock, store, messages, stacking, sound};
+        NullSoundPlayer player;
+        player.setResult(answer);
+        Services services{clock, store, messages, stacking, player};
         frmMain window(services);
         QVERIFY(window.Form_Load());
         window.show();
@@ -145,14 +156,19 @@ private slots:
             frmSetup editor(services, window);
             editor.show();
             QTest::mouseClick(editor.findChild<QPushButton*>(u"cmdTryIt"_s), Qt::LeftButton);
-            QCOMPARE(messages.texts(), QStringList{answer + u" in PlaySound()"_s});
+            QCOMPARE(messages.texts(),
+                     answer.isEmpty() ? QStringList() : QStringList{answer + u" in PlaySound()"_s});
+            // The box names what rings when it is empty.
+            QVERIFY(editor.findChild<QLineEdit*>(u"txtAlarmSound"_s)
+                        ->placeholderText()
+                        .contains(u"built-in tone"_s));
         } else {
             clock.set(clock.now().addSecs(1));
             window.Timer1_Timer();
             QVERIFY(window.alarmWindow() &&
                     window.alarmWindow()->text() == u"Tokyo \u2014 02:01 PM"_s);
         }
-        QCOMPARE(sound.played(), played);
+        QCOMPARE(player.played(), played);
     }
 
 private:

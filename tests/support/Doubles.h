@@ -16,6 +16,8 @@
 #include <QQueue>
 #include <QStringList>
 
+#include <functional>
+
 // A clock that stands still until told to move.
 class FakeClock final : public Clock {
 public:
@@ -100,6 +102,8 @@ public:
     Answer show(QWidget*, const QString& text, Buttons buttons = Buttons::Ok,
                 const QString& = {}) override {
         m_texts.append(text);
+        if (whileOpen)
+            whileOpen();
         if (!m_script.isEmpty())
             return m_script.dequeue();
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
@@ -110,6 +114,9 @@ public:
     }
     const QStringList& texts() const { return m_texts; }
     void clear() { m_texts.clear(); }
+
+    // Runs while a box is open, as a person reads it: a real box runs an event loop meanwhile.
+    std::function<void()> whileOpen;
 
 private:
     QQueue<Answer> m_script;
