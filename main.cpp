@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char* argv[]) {
     // --help, --version, a wrong option and the want of any display are answered before Qt
     // would need a display.
@@ -44,8 +46,15 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.meridex_clock.Meridex"));
     // One clock per person and display: a second start brings the first forward and ends.
     SingleInstance instance;
-    if (!instance.claim())
+    if (!instance.claim()) {
+        // A clock holds the display but did not come forward: never end unseen and unheard.
+        if (const QString problem = instance.problem(); !problem.isEmpty()) {
+            std::fprintf(stderr, "meridex: %s\n", qPrintable(problem));
+            QtMessageBoxes().inform(nullptr, problem);
+            return 1;
+        }
         return 0;
+    }
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/meridex-icon.png")));
     installFontSubstitutions();
     widenX11SendBuffer();

@@ -14,14 +14,14 @@
 set -euo pipefail
 
 # ---- The one list of packages ---------------------------------------------
-# To build and run: compiler, CMake + Ninja, Qt 6 Widgets and Multimedia, the
-# X11 and Wayland platform plugins, libsndfile and libsamplerate (decoding and
-# resampling sounds), OpenGL headers Qt's CMake files ask for, and the
+# To build and run: compiler, CMake + Ninja, Qt 6 Widgets, the X11 and Wayland
+# platform plugins, libsndfile and libsamplerate (decoding and resampling
+# sounds), libpulse (playing them), OpenGL headers Qt's CMake files ask for, and the
 # Liberation fonts standing in for the design's fonts.
 RUN_PACKAGES=(
     build-essential cmake ninja-build
-    qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins qt6-wayland
-    libsndfile1-dev libsamplerate0-dev libgl-dev fonts-liberation
+    qt6-base-dev qt6-qpa-plugins qt6-wayland
+    libsndfile1-dev libsamplerate0-dev libpulse-dev libgl-dev fonts-liberation
 )
 # Virtual display for a machine without a screen.
 XVFB_PACKAGES=(xvfb xauth)

@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -11,8 +12,11 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <cstdio>
+
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,14 +24,22 @@ namespace {
 
 const QString objectPath = QStringLiteral("/io/github/meridex_clock/Meridex");
 
+// How long a later start waits for the holder to take its request: a clock that runs answers
+// within milliseconds; one that is frozen never does, and the person must hear of it at once.
+constexpr int AnswerWaitMs = 1500;
+
+QString notAnswering() {
+    return QStringLiteral("Meridex is already running on this display, but it is not answering.");
+}
+
 // The name of this person's clock on this display. A person is a settings folder: two clocks
 // harm each other through one settings file, and the session bus of a systemd user session
 // serves every login of the person, so the name carries the display as well.
 QString instanceName() {
-    QString display = QGuiApplication::platformName().startsWith(QLatin1String("wayland"))
-                          ? qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"))
-                          : qEnvironmentVariable("DISPLAY");
-    display.remove(QRegularExpression(QStringLiteral("\\.\\d+$"))); // ":0.0" is ":0"
+    const QString display =
+        QGuiApplication::platformName().startsWith(QLatin1String("wayland"))
+            ? qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"))
+            : SingleInstance::displayKey(qEnvironmentVariable("DISPLAY"));
     const QString settings =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     const QByteArray key =
@@ -39,6 +51,35 @@ QString instanceName() {
 } // namespace
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
+
+// Letting go of the lock lets the next start hold the display.
+SingleInstance::~SingleInstance() {
+    for (const int fd : {m_pipe, m_lock}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+QString SingleInstance::displayKey(const QString& display) {
+    // [host]:number[.screen]; no host, or "unix", is this machine's local socket.
+    static const QRegularExpression x11(QStringLiteral("^(.*):0*(\\d+)(\\.\\d+)?$"));
+    const QRegularExpressionMatch match = x11.match(display);
+    if (!match.hasMatch())
+        return display;
+    const QString host = match.captured(1) == QLatin1String("unix") ? QString() : match.captured(1);
+    return host + u':' + match.captured(2);
+}
+
+QString SingleInstance::runtimeFolderProblem(const QString& folder) {
+    if (folder.isEmpty())
+        return QStringLiteral("there is no runtime folder");
+    struct stat info {};
+    if (::lstat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return QStringLiteral("the runtime folder %1 is no folder").arg(folder);
+    if (info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)))
+        return QStringLiteral("the runtime folder %1 is not yours alone").arg(folder);
+    return {};
+}
 
 bool SingleInstance::claim() {
     const QString name = instanceName();
@@ -60,27 +101,53 @@ bool SingleInstance::claimBus(const QString& name) {
         name, objectPath, QStringLiteral("org.freedesktop.Application"),
         QStringLiteral("Activate"));
     call << QVariantMap();
-    // A holder that does not answer is no clock to keep this one from starting.
-    return bus.call(call, QDBus::Block, 10000).type() != QDBusMessage::ReplyMessage;
+    const QDBusMessage reply = bus.call(call, QDBus::Block, AnswerWaitMs);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return false;
+    // The holder's connection is there but nothing answers on it: frozen, or hung.
+    if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+        reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout")) {
+        m_problem = notAnswering();
+        return false;
+    }
+    // The holder ended in the meantime: the runtime folder decides.
+    return true;
 }
 
 // A lock file that the system releases when its holder ends, however it ends, and beside it a
 // pipe on which the holder hears of later starts.
 bool SingleInstance::claimRuntimeFolder(const QString& name) {
-    const QByteArray path =
-        QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-                          QLatin1Char('/') + name);
-    m_lock = ::open(path + ".lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // Anywhere else the lock could be put there, or taken away, by someone else.
+    if (const QString why = runtimeFolderProblem(folder); !why.isEmpty()) {
+        std::fprintf(stderr, "meridex: %s: a second clock on this display is not prevented\n",
+                     qPrintable(why));
+        return true;
+    }
+    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + name);
+    m_lock = ::open(path + ".lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (m_lock < 0)
         return true;
     // The holder opens its pipe just after taking the lock: a start in between tries again.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (::flock(m_lock, LOCK_EX | LOCK_NB) == 0)
-            break;
+    QDeadlineTimer deadline(AnswerWaitMs);
+    while (::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
         if (const int pipe = ::open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC); pipe >= 0) {
             const bool asked = ::write(pipe, "\n", 1) == 1;
+            // The holder empties the pipe when it hears the request.
+            int unread = 1;
+            while (asked && ::ioctl(pipe, FIONREAD, &unread) == 0 && unread > 0 &&
+                   !deadline.hasExpired())
+                QThread::msleep(20);
             ::close(pipe);
-            return !asked;
+            // A pipe that is full, or not emptied, has nobody reading it.
+            if (!asked || unread > 0)
+                m_problem = notAnswering();
+            return false;
+        }
+        if (deadline.hasExpired()) {
+            // The lock is held, but no pipe ever came: a holder stuck in its start.
+            m_problem = notAnswering();
+            return false;
         }
         QThread::msleep(20);
     }

@@ -14,10 +14,22 @@ class SingleInstance : public QObject {
 
 public:
     explicit SingleInstance(QObject* parent = nullptr);
+    ~SingleInstance() override;
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // True when this program holds the display; false when another one does and has been asked
-    // to come forward.
+    // True when this program holds the display (or nothing can be held: see
+    // claimRuntimeFolder); false when another one does and has been asked to come forward.
     bool claim();
+    // After claim() gave false: empty when the clock holding the display took the request,
+    // otherwise what to tell the person (it is frozen, or hung).
+    QString problem() const { return m_problem; }
+
+    // One name for one display however it is spelt: "unix:1", ":01" and ":1.0" are ":1".
+    static QString displayKey(const QString& display);
+    // Why the lock cannot be kept in `folder`: none given, not a folder, or one that is not the
+    // person's own (another's, or open to all); empty when it can.
+    static QString runtimeFolderProblem(const QString& folder);
 
 public slots:
     // What a desktop calls to bring an application forward; a later start calls it too.
@@ -31,6 +43,7 @@ private:
     bool claimBus(const QString& name);
     bool claimRuntimeFolder(const QString& name);
 
+    QString m_problem;
     int m_lock = -1;
     int m_pipe = -1;
 };

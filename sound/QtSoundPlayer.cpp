@@ -4,19 +4,18 @@
 #include "BuiltInTone.h"
 #include "SoundFile.h"
 
-#include <QAudioDevice>
-#include <QAudioSink>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QMutex>
 #include <QThread>
-#include <QTimer>
+#include <QThreadPool>
+#include <QWaitCondition>
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
 
 #include <algorithm>
 #include <atomic>
@@ -27,6 +26,7 @@
 #include <utility>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -50,10 +50,10 @@ private:
 
 // --- The sound server ----------------------------------------------------------------------
 
-// Qt 6.4 connects to the sound server once, when Qt Multimedia is first used, and never tries
-// again when that first attempt fails at once, as it does when nobody listens: the process
-// would stay mute even after a server starts. So nothing of Qt Multimedia is touched until a
-// server answers where libpulse would look for one (PipeWire's pulse server listens there too).
+// Each sound opens a connection of its own, so a server that restarted, or started after the
+// clock, serves the next sound as if it had always been there. Before that, a quick look where
+// libpulse would look for a server (PipeWire's pulse server listens there too) tells at once
+// when nobody listens.
 
 bool unixSocketAnswers(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
@@ -152,18 +152,57 @@ bool soundServerReachable() {
     return false;
 }
 
+// --- Opening a file ---------------------------------------------------------------------------
+
+// A file opened on a thread of the pool: even reading the headers of a hostile file can take a
+// second (millions of empty chunks to skip), and the window's thread must not wait for that.
+struct Opening {
+    QMutex mutex;
+    QWaitCondition done;
+    bool finished = false;           // guarded by mutex, as the two below
+    QString error;                   // why the file cannot be played
+    std::unique_ptr<SoundFile> file; // opened, when there is no error
+
+    static std::shared_ptr<Opening> start(const QString& path) {
+        auto opening = std::make_shared<Opening>();
+        QThreadPool::globalInstance()->start([opening, path] {
+            auto file = std::make_unique<SoundFile>();
+            QString error = file->open(path);
+            const QMutexLocker lock(&opening->mutex);
+            opening->error = std::move(error);
+            if (opening->error.isEmpty())
+                opening->file = std::move(file);
+            opening->finished = true;
+            opening->done.wakeAll();
+        });
+        return opening;
+    }
+
+    // True when the file was opened, or refused, before the deadline.
+    bool wait(QDeadlineTimer deadline) {
+        QMutexLocker lock(&mutex);
+        while (!finished && done.wait(&mutex, deadline)) {
+        }
+        return finished;
+    }
+};
+
+// How long the window's thread waits for the verdict on a file, so that an ordinary file that
+// cannot be played is still reported (the "Try it" button shows why). A file that takes longer
+// is handed over all the same; should it fail, the built-in tone rings in its place.
+constexpr int VerdictWaitMs = 50;
+
 // --- The sound thread ----------------------------------------------------------------------
 
-// Qt Multimedia keeps its server connection for the whole process, tied to the thread that
-// used it first, and it reconnects after a server restart through that
-// thread's event loop. So all players share one thread that lasts as long as the application.
+// One thread, lasting as long as the application, plays every sound: it waits on the sound
+// server while it writes, and a stalled server may hold it for good.
 QThread* g_soundThread = nullptr;
 
 void stopSoundThread() {
     QThread* thread = std::exchange(g_soundThread, nullptr);
     thread->quit();
-    // A stalled sound server can hold the thread inside Qt for good; letting it go lets the
-    // process end instead of hanging on exit.
+    // A stalled sound server can hold the thread for good; letting it go lets the process end
+    // instead of hanging on exit.
     if (thread->wait(QDeadlineTimer(2000)))
         delete thread;
 }
@@ -178,6 +217,17 @@ QThread* soundThread() {
     return g_soundThread;
 }
 
+// The file's own rate when the sound server takes it (it converts to its device's rate),
+// otherwise one every server takes.
+int playbackRate(int fileRate) {
+    return fileRate >= 8000 && fileRate <= 192000 ? fileRate : 48000;
+}
+
+struct PulseStreamDeleter {
+    void operator()(pa_simple* stream) const { pa_simple_free(stream); }
+};
+using PulseStream = std::unique_ptr<pa_simple, PulseStreamDeleter>;
+
 } // namespace
 
 // --- Playback: the part on the sound thread -------------------------------------------------
@@ -186,30 +236,17 @@ class QtSoundPlayer::Playback : public QObject {
 public:
     enum class Outputs { Unknown, Available, None };
     struct Request {
-        std::unique_ptr<SoundFile> file; // opened; neither file nor tone: only stop
+        std::shared_ptr<Opening> opening; // neither a file nor the tone: only stop
         bool tone = false;
     };
 
-    Playback() {
-        m_retry.setSingleShot(true);
-        m_retry.setInterval(500);
-        connect(&m_retry, &QTimer::timeout, this, &Playback::attempt);
-        m_ending.setSingleShot(true);
-        connect(&m_ending, &QTimer::timeout, this, [this] {
-            drop();
-            m_pcm = {};
-        });
-    }
-
-    // Any thread. Only the latest request counts: when the sound thread was held up, the
-    // starts that queued up meanwhile are skipped, as each would replace the one before.
-    void request(Request request, bool serverSeen) {
+    // Any thread. Only the latest request counts: the one playing stops at its next piece, and
+    // the starts that queued up meanwhile are skipped, as each would replace the one before.
+    void request(Request request) {
         {
             const QMutexLocker lock(&m_mutex);
             m_pending = std::move(request);
         }
-        if (serverSeen)
-            m_serverSeen = true;
         QMetaObject::invokeMethod(this, &Playback::serve, Qt::QueuedConnection);
     }
 
@@ -227,114 +264,58 @@ private:
             const QMutexLocker lock(&m_mutex);
             request.swap(m_pending);
         }
-        if (!request)
+        if (!request || (!request->opening && !request->tone))
             return;
-        drop();
-        m_pcm = {};
-        if (!m_serverSeen)
-            return;
-        refreshOutputs();
-        if ((!request->file && !request->tone) || m_outputs != Outputs::Available)
-            return;
-        Pcm pcm = request->file ? request->file->decode(outputRate(request->file->rate(),
-                                                                   request->file->outputChannels()))
-                                : alarmTone(outputRate(0, 1));
-        // A start that came in while decoding replaces this one before it is heard.
-        if (pcm.samples.isEmpty() || newerRequest())
-            return;
-        m_pcm = std::move(pcm);
-        m_attempts = 0;
-        attempt();
-    }
-
-    void refreshOutputs() {
-        if (!m_devices) {
-            // The first use of Qt Multimedia connects to the server; this may wait a while.
-            m_devices = std::make_unique<QMediaDevices>();
-            connect(m_devices.get(), &QMediaDevices::audioOutputsChanged, this,
-                    &Playback::refreshOutputs);
+        std::unique_ptr<SoundFile> file;
+        if (request->opening) {
+            request->opening->wait(QDeadlineTimer::Forever);
+            file = std::move(request->opening->file); // none: the built-in tone rings instead
         }
-        m_outputs = QMediaDevices::audioOutputs().isEmpty() ? Outputs::None : Outputs::Available;
+        if (newerRequest())
+            return;
+        play(file.get());
     }
 
-    // The file's own rate when the output takes it (the sound server converts it), otherwise
-    // the output's: Qt 6.4 divides by zero at rates far below 8 kHz.
-    static int outputRate(int rate, int channels) {
-        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        QAudioFormat format;
-        format.setSampleFormat(QAudioFormat::Int16);
-        format.setChannelCount(channels);
-        format.setSampleRate(rate);
-        if (rate >= 8000 && rate <= 192000 && device.isFormatSupported(format))
-            return rate;
-        const int preferred = device.preferredFormat().sampleRate();
-        return preferred >= 8000 && preferred <= 192000 ? preferred : 48000;
-    }
-
-    qint64 lengthMs() const {
-        return qint64(m_pcm.samples.size()) * 1000 / (2 * m_pcm.channels * m_pcm.rate);
-    }
-
-    void attempt() {
-        ++m_attempts;
-        QAudioFormat format;
-        format.setSampleFormat(QAudioFormat::Int16);
-        format.setChannelCount(m_pcm.channels);
-        format.setSampleRate(m_pcm.rate);
-        // A fresh sink each time, on the output that is the default now.
-        m_sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
-        QAudioSink* sink = m_sink.get();
-        connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
-            if (sink != m_sink.get())
+    // Plays the file, or the tone without one, a tenth of a second at a time: what is held in
+    // memory is what is about to sound, and a newer request stops it at the next piece.
+    void play(SoundFile* file) {
+        const int rate = file ? playbackRate(file->rate()) : 48000;
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(rate),
+                                  uint8_t(file ? file->outputChannels() : 1)};
+        // A short buffer at the server: a stop is heard within a quarter of a second.
+        pa_buffer_attr buffer{};
+        buffer.maxlength = buffer.prebuf = buffer.minreq = buffer.fragsize = uint32_t(-1);
+        buffer.tlength = uint32_t(pa_usec_to_bytes(250'000, &spec));
+        int error = 0;
+        const PulseStream stream(pa_simple_new(nullptr, "Meridex", PA_STREAM_PLAYBACK, nullptr,
+                                               "Alarm", &spec, nullptr, &buffer, &error));
+        if (!stream) {
+            m_outputs = error == PA_ERR_NOENTITY ? Outputs::None : Outputs::Unknown;
+            return;
+        }
+        m_outputs = Outputs::Available;
+        const Pcm tone = file ? Pcm{} : alarmTone(rate);
+        const qsizetype piece = qsizetype(rate / 10) * spec.channels * 2;
+        for (qsizetype offset = 0;; offset += piece) {
+            const QByteArray samples =
+                file ? file->decode(rate, rate / 10).samples : tone.samples.mid(offset, piece);
+            if (samples.isEmpty())
+                break;
+            if (newerRequest()) {
+                pa_simple_flush(stream.get(), &error);
                 return;
-            if (state == QAudio::IdleState) {
-                // Every sample is handed over; the server still plays the last of them.
-                m_ending.start(int(std::max<qint64>(lengthMs() - m_sinceStart.elapsed(), 0)) + 500);
-            } else if (state == QAudio::StoppedState && sink->error() != QAudio::NoError) {
-                // Within about three seconds of a sound server restart Qt 6.4 still holds its
-                // old connection, and a start fails at once. It is tried again until Qt has
-                // reconnected.
-                drop();
-                if (m_attempts < MaxAttempts)
-                    m_retry.start();
             }
-        });
-        m_buffer.close();
-        m_buffer.setData(m_pcm.samples);
-        m_buffer.open(QIODevice::ReadOnly);
-        m_sinceStart.start();
-        sink->start(&m_buffer);
-    }
-
-    // Stops the sound playing; its samples stay for another attempt.
-    void drop() {
-        m_retry.stop();
-        m_ending.stop();
-        if (QAudioSink* sink = m_sink.release()) {
-            sink->stop();
-            // This may run inside one of the sink's own signals.
-            sink->deleteLater();
+            // A server that went away ends this sound; the next one connects anew.
+            if (pa_simple_write(stream.get(), samples.constData(), size_t(samples.size()), &error) <
+                0)
+                return;
         }
-        m_buffer.close();
-        m_buffer.setData(QByteArray());
+        pa_simple_drain(stream.get(), &error);
     }
-
-    static constexpr int MaxAttempts = 12; // 500 ms apart: Qt reconnects every 3 s
 
     QMutex m_mutex;
     std::optional<Request> m_pending; // guarded by m_mutex
-    std::atomic<bool> m_serverSeen = false;
     std::atomic<Outputs> m_outputs = Outputs::Unknown;
-
-    // Sound thread only.
-    QTimer m_retry{this};
-    QTimer m_ending{this};
-    std::unique_ptr<QMediaDevices> m_devices;
-    std::unique_ptr<QAudioSink> m_sink;
-    QBuffer m_buffer{this};
-    Pcm m_pcm;
-    int m_attempts = 0;
-    QElapsedTimer m_sinceStart;
 };
 
 // --- QtSoundPlayer ---------------------------------------------------------------------------
@@ -344,33 +325,46 @@ QtSoundPlayer::QtSoundPlayer() : m_playback(new Playback) {
 }
 
 QtSoundPlayer::~QtSoundPlayer() {
-    // Deleting it on its own thread also stops and releases the sound playing.
+    // The sound playing stops at its next piece; the playback is deleted on its own thread.
+    m_playback->request({});
     m_playback->deleteLater();
 }
 
 QString QtSoundPlayer::play(const QString& path) {
     // Every call replaces the sound playing, also one that fails, and one with no path at all.
     if (path.isEmpty()) {
-        m_playback->request({}, false);
+        m_playback->request({});
         return {};
     }
     Playback::Request request;
     if (path == BuiltInAlarmTone) {
         request.tone = true;
     } else {
-        request.file = std::make_unique<SoundFile>();
-        if (const QString error = request.file->open(path); !error.isEmpty()) {
-            m_playback->request({}, false);
-            return error;
+        // Only the file's status here: opening even a plain file may be slow (see Opening).
+        struct stat info {};
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+            const int why = errno;
+            m_playback->request({});
+            return why == ENOENT || why == ENOTDIR
+                       ? QStringLiteral("File not found: %1").arg(path)
+                       : QStringLiteral("Cannot read file: %1").arg(path);
+        }
+        request.opening = Opening::start(path);
+    }
+    if (const Opening* opening = request.opening.get();
+        opening && request.opening->wait(QDeadlineTimer(VerdictWaitMs))) {
+        if (!opening->error.isEmpty()) {
+            m_playback->request({});
+            return opening->error;
         }
     }
-    const bool reachable = soundServerReachable();
-    if (!reachable || m_playback->outputs() == Playback::Outputs::None) {
-        // The sound thread still looks at the outputs again, so a device that appears later
-        // is found by the next start.
-        m_playback->request({}, reachable);
+    if (!soundServerReachable()) {
+        m_playback->request({});
         return QStringLiteral("No audio output device");
     }
-    m_playback->request(std::move(request), true);
+    m_playback->request(std::move(request));
+    // Told by the last sound; a device that appears later is found by this one.
+    if (m_playback->outputs() == Playback::Outputs::None)
+        return QStringLiteral("No audio output device");
     return {};
 }

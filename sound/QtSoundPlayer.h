@@ -3,14 +3,17 @@
 
 #include "SoundPlayer.h"
 
-// The application's one sound player: libsndfile decodes, Qt Multimedia's QAudioSink plays.
+// The application's one sound player: libsndfile decodes, the sound server's own client library
+// (libpulse, which PipeWire serves too) plays.
 //
-// play() only reads the file's headers (never the samples) and checks whether a sound server is
-// listening, then hands the opened file to a thread of its own and returns. That thread decodes
-// and converts the samples and does everything that talks to the sound server, because Qt 6.4
-// waits there without a timeout: a stalled server would otherwise freeze the window.
+// play() only looks at the file's status and whether a sound server is listening; the file is
+// opened on a thread of the pool and played on a thread of its own, a tenth of a second at a
+// time, over a connection made for that one sound. So a slow file or a stalled server never
+// holds the window, memory stays small whatever the file, and a server that restarted serves the
+// next sound.
 //
-// The path BuiltInAlarmTone (BuiltInTone.h) plays a short tone made in code.
+// The path BuiltInAlarmTone (BuiltInTone.h) plays a short tone made in code; so does a file
+// that turns out unplayable only after play() has returned.
 class QtSoundPlayer final : public SoundPlayer {
 public:
     QtSoundPlayer();

@@ -70,9 +70,10 @@ long SoundFile::supply(void* self, float** data) {
     auto& file = *static_cast<SoundFile*>(self);
     auto* const samples = reinterpret_cast<float*>(file.m_block.data());
     const sf_count_t got =
-        file.m_left > 0
-            ? sf_readf_float(file.m_file, samples, std::min<sf_count_t>(file.m_left, Block))
-            : 0;
+        file.m_left > 0 ? sf_readf_float(file.m_file, samples,
+                                         std::min<sf_count_t>(
+                                             file.m_left, file.m_converter ? Block : file.m_most))
+                        : 0;
     file.m_left = got > 0 ? file.m_left - got : 0;
     if (file.m_channels > 2) {
         for (sf_count_t frame = 0; frame < got; ++frame) {
@@ -85,29 +86,36 @@ long SoundFile::supply(void* self, float** data) {
     return long(got);
 }
 
-Pcm SoundFile::decode(int rate) {
+Pcm SoundFile::decode(int rate, qint64 frames) {
     Pcm pcm{{}, outputChannels(), rate};
-    if (!m_file)
+    if (!m_file || frames < 1)
         return pcm;
-    m_block.resize(qsizetype(Block) * m_channels * qsizetype(sizeof(float)));
-    int error = 0;
+    if (m_block.isEmpty())
+        m_block.resize(qsizetype(Block) * m_channels * qsizetype(sizeof(float)));
     // At the file's own rate the samples go through as they are.
-    const std::unique_ptr<SRC_STATE, SRC_STATE* (*)(SRC_STATE*)> converter(
-        rate == m_rate
-            ? nullptr
-            : src_callback_new(&SoundFile::supply, SRC_SINC_FASTEST, pcm.channels, &error, this),
-        src_delete);
-    if (rate != m_rate && !converter)
-        return pcm;
+    if (rate != m_rate && !m_converter) {
+        int error = 0;
+        m_converter = {
+            src_callback_new(&SoundFile::supply, SRC_SINC_FASTEST, pcm.channels, &error, this),
+            src_delete};
+        if (!m_converter)
+            return pcm;
+    }
     std::vector<float> converted(size_t(Block) * size_t(pcm.channels));
     std::vector<short> shorts(converted.size());
     const double ratio = double(rate) / m_rate;
     float* data = converted.data();
-    for (long frames; (frames = converter ? src_callback_read(converter.get(), ratio, Block, data)
-                                          : supply(this, &data)) > 0;) {
-        const int count = int(frames) * pcm.channels;
+    while (frames > 0) {
+        const long most = long(std::min<qint64>(Block, frames));
+        m_most = most;
+        const long got = m_converter ? src_callback_read(m_converter.get(), ratio, most, data)
+                                     : supply(this, &data);
+        if (got <= 0)
+            break;
+        const int count = int(got) * pcm.channels;
         src_float_to_short_array(data, shorts.data(), count);
         pcm.samples.append(reinterpret_cast<const char*>(shorts.data()), qsizetype(count) * 2);
+        frames -= got;
     }
     return pcm;
 }

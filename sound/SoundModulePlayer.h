@@ -9,10 +9,10 @@
 
 // The program's sound player, loaded on its first use from the module "meridex-sound.so".
 //
-// Qt Multimedia brings in some 26 shared libraries (the sound server's client, codecs, network),
-// which cost a third of the start-up time when the executable links them. A clock that may
-// never ring an alarm during a session should not pay that at every start, so the player that
-// uses Qt Multimedia lives in a module of its own and is loaded when a sound is first played.
+// The sound server's client library and the decoders bring in a dozen shared libraries, which
+// cost start-up time when the executable links them. A clock that may never ring an alarm
+// during a session should not pay that at every start, so the player lives in a module of its
+// own and is loaded when a sound is first played.
 class SoundModulePlayer final : public SoundPlayer {
 public:
     // Looks for the module in these folders, in order.

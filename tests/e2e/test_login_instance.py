@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """One clock per person and display: a second start, with a session bus and without one, brings
-the minimised clock back to the front and ends with 0, while a start on another display runs.
+the minimised clock back to the front and ends with 0, while a start on another display runs;
+beside a frozen clock it says that the clock is not answering.
 "Start At Login" writes an autostart entry that desktop-file-validate accepts and that starts
 this binary in the map's folder; choosing it again removes it."""
 import shlex
+import signal
 import subprocess
 import tempfile
 from pathlib import Path
@@ -35,6 +37,13 @@ def test(ctx):
             check(second.wait_exit() == 0, f"the second start ended with {second.proc.returncode}")
             wait_for(lambda: shown(s, wid), what="the first clock restored and on top")
             check(first.proc.poll() is None, "the first clock ended")
+            # Frozen, it cannot come forward: a later start says so instead of ending unseen.
+            first.proc.send_signal(signal.SIGSTOP)
+            third = s.start(ctx.meridex, home=home, name="third", env_extra=env)
+            s.keys("Return", window=s.window(".*", third))
+            check(third.wait_exit() == 1, f"a start beside a frozen clock ended with {third.proc.returncode}")
+            check("not answering" in (ctx.work / "third.log").read_text(), "no word on stderr")
+            first.proc.send_signal(signal.SIGCONT)
             s2.window("Meridex", s2.start(ctx.meridex, home=home, env_extra={**env, **runtime}))
             s2.stop(s2.procs[-1])
             s.menu(first, wid, "Start At Login")
