@@ -47,7 +47,8 @@ void frmMain::ringSnoozes(const QDateTime& now) {
     if (m_snoozes.empty())
         return;
     const qint64 nowSecs = now.toSecsSinceEpoch();
-    SnoozeStep step = snoozesAt(m_snoozes, nowSecs);
+    // Only setups the alarm table still lists: one deleted since the snooze never rings.
+    SnoozeStep step = snoozesAt(listedSnoozes(m_snoozes, m_alarms), nowSecs);
     if (step.left.size() == m_snoozes.size())
         return;
     m_snoozes = std::move(step.left);
@@ -60,14 +61,12 @@ void frmMain::ringSnoozes(const QDateTime& now) {
     for (const SnoozeRing& ring : step.ring) {
         const auto entry = std::find_if(m_alarms.cbegin(), m_alarms.cend(),
                                         [&](const AlarmEntry& e) { return e.name == ring.setup; });
-        if (entry == m_alarms.cend())
-            continue;
         // The due time on the Local clock, which is the machine's wall clock.
         const QDateTime due = now.addSecs(ring.due - nowSecs);
         lines << noticeLine(ring.setup, datevalue::fromDateAndTime(due.date(), due.time()),
                             ring.late, true, chk24hLocal->isChecked(), m_locale);
         setups << ring.setup;
-        playAlarm(entry->sound);
+        playAlarm(entry != m_alarms.cend() ? entry->sound : QString());
     }
     if (!lines.isEmpty())
         showAlarmNotice(lines, setups);

@@ -3,6 +3,7 @@
 #include "Fixture.h"
 #include "frmAlarm.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 
 namespace {
@@ -35,7 +36,10 @@ class TestAlarms : public QObject {
 private slots:
     // Moves from 14:00:50: the clock set to a time and one tick there, with ".." a tick every
     // second up to it, with "~" the first tick after a sleep until it; then the alarms that ring,
-    // in the order they ring ("*" late, with the time they were due).
+    // in the order they ring ("*" late, with the time they were due; "@" snoozed, due then).
+    // "snooze N": a second on, Snooze on the notice for N minutes, chosen by keys. "delete X":
+    // setup X leaves the stored list. "restart t": the clock ends without a close and starts
+    // again from its store at t.
     void ringsOncePerMinute_data() {
         QTest::addColumn<QString>("moves");
         const auto row = [](const char* name, const char* moves) { QTest::newRow(name) << moves; };
@@ -50,6 +54,18 @@ private slots:
             "14:09:00, 14:11:50, 14:09:30, ..14:10:30 D");
         row("slept over the minute: late, once", "~14:05:00 First* Once* Second*, ..14:06:00");
         row("slept over an hour: the last hour's", "~15:02:00 D*");
+        row("snoozed 5 minutes: once, at its time",
+            "14:01:00 First Once Second, snooze 5, 14:06:00, "
+            "14:06:01 First@14:06 Once@14:06 Second@14:06, ..14:07:30");
+        row("snoozed 60 minutes", "14:10:00 D, snooze 60, 15:10:00, 15:10:01 D@15:10");
+        row("a restart before due keeps it",
+            "14:10:00 D, snooze 10, restart 14:15:00, 14:20:01 D@14:20");
+        row("a restart an hour after due: late",
+            "14:10:00 D, snooze 5, restart 15:15:00, 15:15:01 D*@14:15");
+        row("more than an hour late: never",
+            "14:10:00 D, snooze 5, restart 15:15:02, 15:15:03, ..15:16");
+        row("a deleted setup: never",
+            "14:10:00 D, snooze 5, delete D, restart 14:11:00, ..14:16:00");
     }
     void ringsOncePerMinute() {
         QFETCH(QString, moves);
@@ -58,6 +74,27 @@ private slots:
         QTime now = d.clock.now().time();
         for (const QString& move : moves.split(QStringLiteral(", "))) {
             QStringList names = move.split(u' ');
+            if (names.front() == "snooze") {
+                d.clock.set(QDateTime(d.clock.now().date(), now = now.addSecs(1)));
+                auto* length = d.window->alarmWindow()->findChild<QComboBox*>("cmbSnooze");
+                QTest::keyClick(length, Qt::Key_Home);
+                while (length->currentData() != names[1].toInt())
+                    QTest::keyClick(length, Qt::Key_Down);
+                QTest::mouseClick(length->parentWidget()->findChild<QWidget*>("cmdSnooze"),
+                                  Qt::LeftButton);
+                QTRY_VERIFY(!d.window->alarmWindow());
+                continue;
+            }
+            for (int i = 0; names.front() == "delete" && i < 4; ++i) {
+                if (d.memory.read("Settings", QStringLiteral("Setup%1").arg(i)) == names[1])
+                    d.memory.write("Settings", QStringLiteral("Setup%1").arg(i), "Gone");
+            }
+            if (names.front() == "restart") {
+                d.clock.set(QDateTime(d.clock.now().date(), now = QTime::fromString(names[1])));
+                d.load();
+            }
+            if (names.front() == "delete" || names.front() == "restart")
+                continue;
             const bool tickOn = names.front().startsWith(u'.'), slept = names.front()[0] == u'~';
             const QTime to =
                 QTime::fromString(names.takeFirst().mid(tickOn ? 2 : slept), Qt::ISODateWithMs);
@@ -67,15 +104,20 @@ private slots:
                 now = tickOn ? now.addSecs(1) : to;
                 d.tickAt(now);
             } while (now < to);
-            QStringList rang, notice;
+            QStringList rang, notice, setups;
             for (const QString& sound : d.sound.played().mid(before))
                 rang << QFileInfo(sound).baseName();
             for (const QString& name : names) {
-                const QString due = name.startsWith(u'D') ? "14:10" : "14:01";
-                notice << (name.endsWith(u'*') ? name.chopped(1) + " (" + due + ", missed)"
-                                               : name + " \u2014 " + due);
+                const QString setup = name.section(u'@', 0, 0).remove(u'*');
+                const QString due = name.contains(u'@') ? name.section(u'@', 1)
+                                    : setup == "D"      ? "14:10"
+                                                        : "14:01";
+                notice << (name.contains(u'*') ? setup + " (" + due + ", missed)"
+                                               : setup + " \u2014 " + due) +
+                              (name.contains(u'@') ? " (snoozed)" : "");
+                setups << setup;
             }
-            QCOMPARE(rang, names.replaceInStrings(QStringLiteral("*"), QString()));
+            QCOMPARE(rang, setups);
             QCOMPARE(d.label("Label1"), now.toString(QStringLiteral("HH:mm:ss")));
             // An open notice gains the lines of each later ring.
             QCOMPARE(noticeLines(d).mid(shown), notice);
