@@ -64,6 +64,8 @@ private slots:
             "14:10:00 D, snooze 5, restart 15:15:00, 15:15:01 D*@14:15");
         row("more than an hour late: never",
             "14:10:00 D, snooze 5, restart 15:15:02, 15:15:03, ..15:16");
+        row("rung, then a crash: not again",
+            "14:10:00 D, snooze 5, 14:15:01 D@14:15, restart 14:15:30, ..14:16:00");
         row("a deleted setup: never",
             "14:10:00 D, snooze 5, delete D, restart 14:11:00, ..14:16:00");
     }
