@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Alarms over a clock the test moves: what rings in which minute, whatever the ticks and jumps.
+// Alarms over a clock the test moves: what rings in which minute, whatever the ticks and jumps;
+// the notice they ring into, by keys and clicks; snoozes over time and restarts.
 #include "Fixture.h"
 #include "frmAlarm.h"
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QScreen>
 
 namespace {
 
@@ -21,6 +23,13 @@ Contents alarms() {
         c[name] = {{"AlarmTimeGMT", rows[i][1]}, {"When", rows[i][2]}, {"Sound", name + ".wav"}};
     }
     return c;
+}
+
+// The notice once it rang at `time` and came up.
+frmAlarm* ring(Desk& d, const QTime& time) {
+    d.tickAt(time);
+    frmAlarm* notice = d.window->alarmWindow();
+    return notice && QTest::qWaitForWindowActive(notice) ? notice : nullptr;
 }
 
 QStringList noticeLines(const Desk& d) {
@@ -159,6 +168,87 @@ private slots:
         d.choose("mnMRU1");
         QTRY_COMPARE_WITH_TIMEOUT(d.messages.texts().size(), 2, 10000);
         QCOMPARE(d.messages.texts(), QStringList(2, "Overflow in RefreshSettings()"));
+    }
+
+    // The notice as a person meets it: the four alarms have rung into it, and it ends with a key
+    // on one of its controls or a click (`action`), its length chosen first with the arrow keys.
+    // Snoozed, all four ring again then, once.
+    void okAndSnooze_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<bool>("snoozes");
+        const auto row = [](const char* name, const char* action, int minutes, bool snoozes) {
+            QTest::newRow(name) << action << minutes << snoozes;
+        };
+        row("Enter on OK", "cmdOK Return", 10, false);
+        row("Space on OK", "cmdOK Space", 10, false);
+        row("Escape", "Text1 Escape", 10, false);
+        row("Enter in the text", "Text1 Enter", 10, false);
+        row("click OK", "cmdOK click", 10, false);
+        row("Enter on Snooze", "cmdSnooze Return", 10, true);
+        row("Enter on the length, 5", "cmbSnooze Return", 5, true);
+        row("click Snooze, 15", "cmdSnooze click", 15, true);
+        row("Space on Snooze, 30", "cmdSnooze Space", 30, true);
+        row("click Snooze, 60", "cmdSnooze click", 60, true);
+    }
+    void okAndSnooze() {
+        QFETCH(QString, action);
+        QFETCH(int, minutes);
+        QFETCH(bool, snoozes);
+        Desk d(alarms());
+        d.load();
+        QVERIFY(d.show());
+        frmAlarm* notice = ring(d, QTime(14, 1));
+        QVERIFY(notice && notice->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        // Wholly on the clock's screen, in its middle.
+        const QRect area = d.window->screen()->availableGeometry();
+        QVERIFY(area.contains(notice->frameGeometry()));
+        QVERIFY((notice->geometry().center() - area.center()).manhattanLength() < 60);
+        // Standing open, it gains the next alarm's line.
+        QCOMPARE(ring(d, QTime(14, 10)), notice);
+        QCOMPARE(notice->text(), QStringLiteral("First \u2014 14:01\nOnce \u2014 14:01\n"
+                                                "Second \u2014 14:01\nD \u2014 14:10"));
+
+        auto* widget = notice->findChild<QWidget*>(action.section(u' ', 0, 0));
+        const QString key = action.section(u' ', 1);
+        const auto act = [&] {
+            widget->setFocus();
+            if (key == "click")
+                QTest::mouseClick(widget, Qt::LeftButton);
+            else
+                QTest::keyClick(widget, Qt::Key(QKeySequence::fromString(key)[0].key()));
+        };
+        // Keys typed in the first second after lines came are ignored: nobody has read them.
+        const QStringList rang{"First.wav", "Once.wav", "Second.wav", "D.wav"};
+        d.clock.set(monday("14:10:00.999"));
+        if (key != "click") {
+            act();
+            QVERIFY(notice->isVisible());
+            QCOMPARE(d.sound.played(), rang);
+        }
+        d.clock.set(monday("14:10:01"));
+        auto* length = notice->findChild<QComboBox*>("cmbSnooze");
+        QCOMPARE(length->currentData(), 10);
+        QTest::keyClick(length, Qt::Key_Home);
+        while (length->currentData() != minutes)
+            QTest::keyClick(length, Qt::Key_Down);
+        act();
+        QTRY_VERIFY(!d.window->alarmWindow());
+        QCOMPARE(d.sound.played(), rang + QStringList{""}); // the sound stops
+
+        const QTime due = QTime(14, 10, 1).addSecs(minutes * 60);
+        d.tickAt(due.addSecs(-1));
+        QVERIFY(!d.window->alarmWindow());
+        d.tickAt(due);
+        d.tickAt(due.addSecs(60));
+        QCOMPARE(d.sound.played().mid(5), snoozes ? rang : QStringList());
+        if (const frmAlarm* shown = d.window->alarmWindow()) {
+            const QString line = QStringLiteral(" \u2014 %1 (snoozed)").arg(due.toString("HH:mm"));
+            QCOMPARE(shown->text(),
+                     QStringList({"First", "Once", "Second", "D"}).join(line + '\n') + line);
+            // The length chosen last comes first.
+            QCOMPARE(shown->findChild<QComboBox*>("cmbSnooze")->currentData(), minutes);
+        }
     }
 };
 
