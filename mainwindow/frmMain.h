@@ -109,6 +109,8 @@ private:
     void setOuterSizeTwips(int widthTwips, int heightTwips);
     void reportError(const RuntimeError& error, const char* procedure);
     QMap<QString, QString> windowSettings() const;
+    // The keys of windowSettings() to store: those this clock changed.
+    QMap<QString, QString> changedSettings() const;
     void settingsChanged();
     void refreshMruMenu();
     void setChecked(QCheckBox* box, bool on, bool guarded);
@@ -195,6 +197,9 @@ private:
     // Changes that the close writes also go to the store within a second of the first change of
     // a burst, so that a session that ends without a close loses no more than that.
     QTimer* m_writeTimer = nullptr;
+    // The window settings as shown at the end of the load, and their texts as last read from
+    // or written to the store.
+    QMap<QString, QString> m_loadedSettings;
     QMap<QString, QString> m_writtenSettings;
     bool m_writeFailureReported = false;
 };

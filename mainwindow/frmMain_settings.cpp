@@ -45,6 +45,12 @@ bool frmMain::Form_Load() {
     }
 
     SettingsStore& store = m_services.store;
+    // A settings file the store will not use: said, and the clock runs on its defaults.
+    try {
+        store.checkUsable();
+    } catch (const RuntimeError& e) {
+        reportError(e, "Form_Load");
+    }
     bool presetZone = false;
     try {
         const double top = Val(store.read(keys::kSettings, keys::kTop));
@@ -103,7 +109,10 @@ bool frmMain::Form_Load() {
     move(reachablePosition(QRect(pos(), size()), availableScreenAreas()));
 
     // From here on each change that the close writes is written within a second as well.
-    m_writtenSettings = windowSettings();
+    m_loadedSettings = windowSettings();
+    m_writtenSettings = m_loadedSettings;
+    for (auto it = m_writtenSettings.begin(); it != m_writtenSettings.end(); ++it)
+        it.value() = store.read(keys::kSettings, it.key());
     m_writeTimer = new QTimer(this);
     m_writeTimer->setSingleShot(true);
     m_writeTimer->setInterval(1000);
@@ -150,7 +159,9 @@ void frmMain::Form_Unload() {
     try {
         // One change for the whole window, so a kill while closing leaves either the old or
         // the new window settings, and the file is rewritten once instead of once a key.
-        m_services.store.writeSection(keys::kSettings, windowSettings());
+        const QMap<QString, QString> changed = changedSettings();
+        if (!changed.isEmpty())
+            m_services.store.writeSection(keys::kSettings, changed);
         if (m_currSetup.isEmpty())
             m_currSetup = keys::kDefaultSetup;
         SaveSettings(m_currSetup);
@@ -184,6 +195,22 @@ QMap<QString, QString> frmMain::windowSettings() const {
     return values;
 }
 
+// What the store lacks, and what this clock changed since it last read or wrote it; a change
+// another clock stored meanwhile to a value this one left alone stays.
+QMap<QString, QString> frmMain::changedSettings() const {
+    QMap<QString, QString> changed = windowSettings();
+    for (auto it = changed.begin(); it != changed.end();) {
+        const QString stored = m_services.store.read(keys::kSettings, it.key());
+        const QString written = m_writtenSettings.value(it.key());
+        const bool untouched =
+            it.value() == written ||
+            (it.value() == m_loadedSettings.value(it.key()) && stored != written);
+        const bool skip = stored == it.value() || (!stored.isEmpty() && untouched);
+        it = skip ? changed.erase(it) : std::next(it);
+    }
+    return changed;
+}
+
 void frmMain::settingsChanged() {
     // Started by the first change of a burst and not pushed back by later ones, so that a
     // stream of changes still reaches the store every second.
@@ -192,12 +219,12 @@ void frmMain::settingsChanged() {
 }
 
 void frmMain::WriteSettings() {
-    const QMap<QString, QString> values = windowSettings();
-    if (values == m_writtenSettings)
+    const QMap<QString, QString> changed = changedSettings();
+    if (changed.isEmpty())
         return;
     try {
-        m_services.store.writeSection(keys::kSettings, values);
-        m_writtenSettings = values;
+        m_services.store.writeSection(keys::kSettings, changed);
+        m_writtenSettings.insert(changed);
     } catch (const RuntimeError& e) {
         // Once: a store that cannot be written would otherwise speak up at every move. The
         // close tries again and says so.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "IniDocument.h"
 #include "SettingsStore.h"
 
 #include <QDeadlineTimer>
@@ -9,9 +10,10 @@
 #include <QTimer>
 
 #include <array>
+#include <vector>
 
-// The settings store as an INI file in QSettings' format, read through QSettings: by default the
-// user's ~/.config/Meridex/Meridex.ini ($XDG_CONFIG_HOME honoured), or any file named explicitly.
+// The settings store as an INI file in QSettings' format: by default the user's
+// ~/.config/Meridex/Meridex.ini ($XDG_CONFIG_HOME honoured), or any file named explicitly.
 //
 // Section names are escaped on their way into the file, because QSettings does not keep every
 // text as a group name of its own: it nests on '/', drops the empty name and, when it reads the
@@ -21,16 +23,27 @@
 //   ""  -> "%"                         (a lone '%' never comes out of the rule above)
 //   "General", "general", ... -> the first letter escaped: "%47eneral", "%67eneral", ...
 //
-// The file is read once and kept in memory; it is read again only when another program has
-// replaced it (a stat per read tells), so a pass over thousands of setups parses it once. A
-// change is stored by writing the whole file beside the old one and renaming it into place,
-// under the lock file QSettings uses ("<file>.lock"). The lock is only ever tried, never waited
-// for (flush() aside): while it is not free, the change stays in memory, reads see it, and it is
-// tried again each second; the late-failure handler hears of it once when that goes on for 10 s,
-// or at the first retry when the lock's path is no plain file (a folder, a symbolic link), which
-// nobody will free.
+// The file is read once and kept in memory (IniDocument: each line as it was read); it is read
+// again only when another program has changed it (a stat per read tells, by device, inode,
+// size, modification and status-change times). A change is stored by writing the whole file
+// beside the old one and renaming it into place, under the lock file QSettings uses
+// ("<file>.lock"): under the lock the file is read again if another program changed it, and
+// the changes not yet stored are made anew on what it holds, so two clocks on one file each
+// store only what they changed. Lines no change touched are written back byte for byte.
+//
+// The lock is only ever tried, never waited for (flush() aside): while it is not free, the
+// change stays in memory, reads see it, and it is tried again each second; the late-failure
+// handler hears of it once when that goes on for 10 s, or at the first retry when the lock's
+// path is no plain file (a folder, a symbolic link), which nobody will free.
+//
+// A settings file that is no plain file (a FIFO, a device, a folder) or is larger than
+// kMaxFileBytes is never opened for reading beyond that check, never waited for and never
+// replaced: the store reads as empty, keeps changes in memory and says so through
+// checkUsable().
 class IniSettingsStore final : public SettingsStore {
 public:
+    static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+
     IniSettingsStore();
     explicit IniSettingsStore(QString filePath);
     ~IniSettingsStore() override;
@@ -38,9 +51,12 @@ public:
     QString read(const QString& section, const QString& key) const override;
     void write(const QString& section, const QString& key, const QString& value) override;
     void writeSection(const QString& section, const QMap<QString, QString>& values) override;
+    void changeList(const NameList& list, const QStringList& removed, const QStringList& added,
+                    const QMap<QString, QString>& values = {}) override;
     void deleteSection(const QString& section) override;
     bool hasSection(const QString& section) const override;
     void flush(int msecs) override;
+    void checkUsable() const override;
 
     const QString& fileName() const { return m_fileName; }
 
@@ -50,19 +66,26 @@ public:
     static QString sectionForGroup(const QString& group);
 
 private:
-    // Device, inode, size and modification time (ns) of the file as last read: a file replaced
-    // or rewritten since never has the same stamp. All -1: no file.
-    using Stamp = std::array<qint64, 4>;
-    // Changes to one group not yet in the file: the group removed first, then these values.
+    // Device, inode, size, modification and status-change times (ns) of the file as last read:
+    // a file replaced or rewritten since never has the same stamp, even one rewritten in place
+    // at the same size with its modification time set back. All -1: no file.
+    using Stamp = std::array<qint64, 5>;
+    // One change not yet in the file, kept to be made again on a file another program changed.
     struct Change {
-        bool removed = false;
+        enum class Kind { Values, RemoveGroup, List } kind = Kind::Values;
+        QString group;
         QMap<QString, QString> values;
+        NameList list;
+        QStringList removed;
+        QStringList added;
     };
-    enum class Outcome { Stored, LockTaken, LockUnusable, Failed };
+    enum class Outcome { Stored, LockTaken, LockUnusable, Refused, Failed };
+    struct FileRead;
 
     void refresh() const;
-    void load(const QByteArray& bytes, const Stamp& stamp) const;
-    void change(const QString& group, const QMap<QString, QString>& values, bool removed);
+    void reload(const FileRead& file) const;
+    static void apply(IniDocument& doc, const Change& change, bool replay);
+    void change(Change change);
     Outcome store();
     Outcome rewrite();
     void retry();
@@ -70,10 +93,13 @@ private:
     QString writeFailureText() const;
 
     QString m_fileName;
-    // "group/key" -> value, as QSettings names the keys of the file last read.
-    mutable QMap<QString, QString> m_keys;
-    mutable Stamp m_stamp{-1, -1, -1, -1};
-    QMap<QString, Change> m_pending;
+    mutable IniDocument m_doc;
+    mutable Stamp m_stamp{-1, -1, -1, -1, -1};
+    mutable bool m_loaded = false;
+    // Why the file is not used, or "" when it is; said once (checkUsable or the late failure).
+    mutable QString m_refusal;
+    mutable bool m_refusalTold = false;
+    std::vector<Change> m_pending;
     QTimer m_retry;
     QDeadlineTimer m_reportAt;
     bool m_reported = false;

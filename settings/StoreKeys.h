@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "NameList.h"
+
 #include <QString>
 
 // Section and key names of the settings store, written exactly as stored files hold them.
@@ -30,6 +32,12 @@ inline const QString kAlarmTimeGMT = QStringLiteral("AlarmTimeGMT");
 inline const QString kWhen = QStringLiteral("When");
 inline const QString kSound = QStringLiteral("Sound");
 inline const QString kChkLocalTime = QStringLiteral("chkLocalTime");
+
+// The setups are listed by name as "nbSetup" and "Setup0" ..., a count of 16 bits.
+inline constexpr int kMaxSetups = 32767;
+inline NameList setupList() {
+    return {kSettings, kNbSetup, QStringLiteral("Setup"), kMaxSetups};
+}
 
 inline QString setupKey(int n) {
     return QStringLiteral("Setup") + QString::number(n);

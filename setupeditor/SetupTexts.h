@@ -35,6 +35,10 @@ inline const QString kReservedName =
     QStringLiteral("The name Settings is reserved for the clock's own settings. "
                    "Please choose another name for the setup.");
 
+inline const QString kListFull =
+    QStringLiteral("There are 32767 setups, the most the clock can keep. Please delete one "
+                   "before adding another.");
+
 inline QString cannotRemove(const QString& name) {
     return QStringLiteral("Cannot remove ") + name + QStringLiteral(" from registry");
 }

@@ -318,6 +318,7 @@ void frmSetup::loadSetupCount() {
 void frmSetup::loadClearList() {
     const QSignalBlocker quiet(cmbSetup);
     cmbSetup->clear();
+    m_listedNames.clear();
 }
 
 void frmSetup::loadSetupName() {
@@ -330,6 +331,7 @@ void frmSetup::loadList() {
         if (name.isEmpty() || name == keys::kDefaultSetup)
             continue;
         appendEntry(name);
+        m_listedNames.append(name);
         if (m_setupName != setuptexts::kNoSetup && m_setupName == name) {
             const ProgramChange change(cmbSetup);
             const int position = cmbSetup->count() - 1;

@@ -121,6 +121,9 @@ private:
     // Editor state, alive while the window is.
     QString m_setupName;
     std::int16_t m_setupCount = 0;
+    // The names of the list as the editor last read or stored it: a save stores only the names
+    // added and removed since, so setups another clock listed meanwhile stay listed.
+    QStringList m_listedNames;
     std::int16_t m_whenIndex = 0;
     DateValue m_alarmTime = 0.0;
     ZoneValues m_zones;

@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSet>
 #include <QSignalBlocker>
 
 namespace {
@@ -77,11 +78,17 @@ void frmSetup::cmdSave_Click() {
     if (alarm)
         values.insert(alarm->values);
 
+    const bool listed = findEntry(name) >= 0;
+    // The count is stored in 16 bits: a list that is full takes no more, and nothing is stored.
+    if (!listed && cmbSetup->count() >= keys::kMaxSetups) {
+        messages.inform(this, setuptexts::kListFull);
+        return;
+    }
     bool appended = false;
     bool listStored = false;
+    bool brandNew = false;
     try {
-        const bool listed = findEntry(name) >= 0;
-        const bool brandNew = !listed && !store.hasSection(name);
+        brandNew = !listed && !store.hasSection(name);
         if (brandNew) {
             // A brand-new setup takes the main window's zone without a question, and is whole
             // before the list names it; the store also accepts or refuses the name here.
@@ -114,6 +121,13 @@ void frmSetup::cmdSave_Click() {
             const QSignalBlocker quiet(cmbSetup);
             cmbSetup->removeItem(findEntry(name));
             cmbSetup->setEditText(name);
+            // Nor does the store keep the section of a setup its list would not take.
+            if (brandNew) {
+                try {
+                    store.deleteSection(name);
+                } catch (const RuntimeError&) {
+                }
+            }
         }
         report(error, "cmdSave_Click");
         return;
@@ -247,13 +261,25 @@ bool frmSetup::SaveAlarm() {
 }
 
 void frmSetup::SaveSetupList(const QString& currSetup) {
-    m_setupCount = static_cast<std::int16_t>(cmbSetup->count());
     const ProgramChange change(cmbSetup);
+    QStringList names;
+    for (int i = 0; i < cmbSetup->count(); ++i)
+        names.append(cmbSetup->itemText(i));
+    // By sets: lists run to thousands of names.
+    const QSet<QString> now(names.cbegin(), names.cend());
+    const QSet<QString> before(m_listedNames.cbegin(), m_listedNames.cend());
+    QStringList removed;
+    for (const QString& name : std::as_const(m_listedNames))
+        if (!now.contains(name))
+            removed.append(name);
+    QStringList added;
+    for (const QString& name : std::as_const(names))
+        if (!before.contains(name))
+            added.append(name);
     QMap<QString, QString> values;
-    for (int i = 0; i < m_setupCount; ++i)
-        values.insert(keys::setupKey(i), cmbSetup->itemText(i));
-    values.insert(keys::kNbSetup, QString::number(m_setupCount));
     if (!currSetup.isEmpty())
         values.insert(keys::kCurrSetup, currSetup);
-    m_services.store.writeSection(keys::kSettings, values);
+    m_services.store.changeList(keys::setupList(), removed, added, values);
+    m_listedNames = names;
+    m_setupCount = static_cast<std::int16_t>(names.size());
 }

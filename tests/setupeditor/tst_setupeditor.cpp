@@ -9,6 +9,8 @@
 #include <QTableView>
 #include <QWheelEvent>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Local zone GMT+10; London rings at 21:00 GMT every day, 07:00 in the morning here.
@@ -81,20 +83,32 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("setups"); // listed besides London
         const QString reserved("The name Settings is reserved for the clock's own settings. "
                                "Please choose another name for the setup.");
         const QString empty("Please type a name for the setup: an empty name cannot be stored.");
-        QTest::newRow("Settings, Save") << "Settings" << QByteArray("cmdSave") << reserved;
-        QTest::newRow("Settings, OK") << "Settings" << QByteArray("cmdOK") << reserved;
-        QTest::newRow("Settings, Delete") << "Settings" << QByteArray("cmdDelete") << reserved;
-        QTest::newRow("empty, Save") << "" << QByteArray("cmdSave") << empty;
-        QTest::newRow("blanks, OK") << "   " << QByteArray("cmdOK") << empty;
+        QTest::newRow("Settings, Save") << "Settings" << QByteArray("cmdSave") << reserved << 0;
+        QTest::newRow("Settings, OK") << "Settings" << QByteArray("cmdOK") << reserved << 0;
+        QTest::newRow("Settings, Delete") << "Settings" << QByteArray("cmdDelete") << reserved << 0;
+        QTest::newRow("empty, Save") << "" << QByteArray("cmdSave") << empty << 0;
+        QTest::newRow("blanks, OK") << "   " << QByteArray("cmdOK") << empty << 0;
+        // The count is stored in 16 bits.
+        QTest::newRow("a new name with 32767 listed, Save")
+            << "One more" << QByteArray("cmdSave")
+            << "There are 32767 setups, the most the clock can keep. Please delete one before "
+               "adding another."
+            << 32766;
     }
     void refusedNames() {
         QFETCH(QString, name);
         QFETCH(QByteArray, button);
         QFETCH(QString, message);
-        Editor e;
+        QFETCH(int, setups);
+        Contents stored = london();
+        for (int i = 1; i <= setups; ++i)
+            stored["Settings"].insert(u"Setup"_s + QString::number(i), u"S"_s + QString::number(i));
+        stored["Settings"]["nbSetup"] = QString::number(setups + 1);
+        Editor e(stored);
         const Contents before = e.memory.contents();
         retype(e.nameBox(), name);
         e.click(button);
