@@ -1,32 +1,42 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QFontMetrics>
+#include "FocusMark.h"
+
 #include <QGroupBox>
-#include <QPainter>
-#include <qdrawutil.h>
+#include <QPointer>
+
+class QAccessibleInterface;
+class QLabel;
 
 // A clock's frame: an etched line whose caption sits in the top border, a little in from the
 // left, so the controls placed at their twips positions all lie inside it. The inside is left
 // unpainted: the labels on it fill with the window's own background and so cannot be seen.
+//
+// The frame takes the focus from the keyboard, so the time and date it holds can be reached
+// and read by a screen reader under the clock's own name ("Local", "Other"), whatever the
+// caption shows.
 class ClockFrame final : public QGroupBox {
+    Q_OBJECT
+
 public:
-    using QGroupBox::QGroupBox;
+    ClockFrame(const QString& caption, QWidget* parent);
+
+    void setReadout(const QString& name, QLabel* time, QLabel* date);
+    // "Local: 09:41:30 AM, Monday, Jun 15 2026"; the date only while it is shown.
+    QString readout() const;
+
+    static QAccessibleInterface* accessibleFor(const QString& className, QObject* object);
 
 protected:
-    void paintEvent(QPaintEvent* /*event*/) override {
-        static constexpr int kIndent = 6; // where the caption's gap in the line starts
-        static constexpr int kGap = 2;    // line kept clear on each side of the caption
-        QPainter painter(this);
-        const QFontMetrics metrics(font());
-        qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true);
-        if (title().isEmpty())
-            return;
-        const QRect caption(kIndent, 0, metrics.horizontalAdvance(title()) + 2 * kGap,
-                            metrics.height());
-        painter.fillRect(caption, palette().window());
-        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                       QPalette::WindowText));
-        painter.drawText(caption, Qt::AlignCenter, title());
-    }
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    FocusMark m_mark;
+    QString m_name;
+    QPointer<QLabel> m_time;
+    QPointer<QLabel> m_date;
 };

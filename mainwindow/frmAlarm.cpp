@@ -23,8 +23,9 @@ const QSize kFrameAllowance(16, 48);
 } // namespace
 
 // Above other windows: an alarm nobody sees is no alarm.
-frmAlarm::frmAlarm(const Clock& clock, int chosenMinutes, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_clock(clock) {
+frmAlarm::frmAlarm(const Clock& clock, int chosenMinutes, const QWidget* clockWindow)
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_clock(clock),
+      m_clockWindow(clockWindow) {
     setObjectName(QStringLiteral("frmAlarm"));
     setWindowTitle(QStringLiteral("Alarm"));
     setFont(dialogFont());
@@ -91,7 +92,7 @@ QString frmAlarm::text() const {
 
 // Wholly on the screen of the clock, in its middle, where the person looks.
 void frmAlarm::placeOnScreen() {
-    const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    const QScreen* screen = m_clockWindow ? m_clockWindow->screen() : this->screen();
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();

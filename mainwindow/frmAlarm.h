@@ -21,11 +21,12 @@ public:
     // typing elsewhere must not dismiss an alarm they never saw.
     static constexpr qint64 kKeyGuardMs = 1000;
 
-    // `clock` times the key guard; `snoozeMinutes` is the length offered first.
-    frmAlarm(const Clock& clock, int snoozeMinutes, QWidget* parent = nullptr);
+    // `clock` times the key guard; `snoozeMinutes` is the length offered first. A window of its
+    // own, centred on the screen of `clockWindow`, which must outlive it.
+    frmAlarm(const Clock& clock, int snoozeMinutes, const QWidget* clockWindow = nullptr);
 
     // Adds the lines, one for each alarm of `setups`, and brings the notice up, centred on the
-    // screen of its parent window the first time.
+    // clock's screen the first time.
     void addLines(const QStringList& lines, const QStringList& setups);
     QString text() const;
 
@@ -46,6 +47,7 @@ private:
     void placeOnScreen();
 
     const Clock& m_clock;
+    const QWidget* m_clockWindow;
     QDateTime m_shownAt;
     QStringList m_setups;
     QPlainTextEdit* Text1 = nullptr;

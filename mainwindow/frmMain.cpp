@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmMain.h"
 
+#include "Accessibility.h"
 #include "AlarmNotice.h"
 #include "Clock.h"
 #include "ClockFrame.h"
@@ -53,6 +54,7 @@ void place(QWidget* w, const ControlGeometry& g) {
 frmMain::frmMain(Services& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_locale(QLocale::system()) {
     setObjectName(QStringLiteral("frmMain"));
+    installAccessibleRoles();
     // Fixed single border without minimise and maximise boxes: the menu has "Minimize".
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -72,6 +74,7 @@ frmMain::frmMain(Services& services, QWidget* parent)
 }
 
 frmMain::~frmMain() {
+    delete m_alarmWindow; // a window of its own, see runAlarmTest()
     m_services.store.onLateFailure({});
 }
 
@@ -89,6 +92,7 @@ void frmMain::createControls() {
         int top;
         QListWidget*& list;
         const char* listName;
+        const char* listAccessibleName;
         QLabel*& time;
         const char* timeName;
         const char* timeText;
@@ -103,23 +107,24 @@ void frmMain::createControls() {
         const char* h24Name;
     };
     const std::array<FrameControls, 2> sides = {{
-        {FrameLocal, "FrameLocal", "Local", 0, lstTimeZoneLocal, "lstTimeZoneLocal", Label1,
-         "Label1", "12:00:00 PM", Label3, "Label3", 2295, chkDSTLocal, "chkDSTLocal", chk05Local,
-         "chk05Local", chk24hLocal, "chk24hLocal"},
-        {FrameOther, "FrameOther", "Other", 1200, lstTimeZoneOther, "lstTimeZoneOther", Label2,
-         "Label2", "23:59:59 PM", Label4, "Label4", 2415, chkDSTOther, "chkDSTOther", chk05Other,
-         "chk05Other", chk24hOther, "chk24hOther"},
+        {FrameLocal, "FrameLocal", "Local", 0, lstTimeZoneLocal, "lstTimeZoneLocal",
+         "Local time zone", Label1, "Label1", "12:00:00 PM", Label3, "Label3", 2295, chkDSTLocal,
+         "chkDSTLocal", chk05Local, "chk05Local", chk24hLocal, "chk24hLocal"},
+        {FrameOther, "FrameOther", "Other", 1200, lstTimeZoneOther, "lstTimeZoneOther",
+         "Other time zone", Label2, "Label2", "23:59:59 PM", Label4, "Label4", 2415, chkDSTOther,
+         "chkDSTOther", chk05Other, "chk05Other", chk24hOther, "chk24hOther"},
     }};
 
     // The option boxes and the dates have no font of their own: they take the window's.
     setFont(dialogFont());
     for (const FrameControls& s : sides) {
-        s.frame = new ClockFrame(QString::fromLatin1(s.caption), this);
+        auto* frame = new ClockFrame(QString::fromLatin1(s.caption), this);
+        s.frame = frame;
         s.frame->setObjectName(QString::fromLatin1(s.frameName));
         s.frame->setFont(dialogFont());
         place(s.frame, {0, s.top, 5415, 1095});
 
-        s.list = new ZoneList(s.frame);
+        s.list = new ZoneList(QString::fromLatin1(s.listAccessibleName), s.frame);
         s.list->setObjectName(QString::fromLatin1(s.listName));
         s.list->setFont(QFont(QStringLiteral("MS Sans Serif"), 10, QFont::Bold));
         s.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -152,6 +157,11 @@ void frmMain::createControls() {
         s.h24 = new QCheckBox(QStringLiteral("24 h"), s.frame);
         s.h24->setObjectName(QString::fromLatin1(s.h24Name));
         place(s.h24, {1440, 720, 615, 255});
+        // The boxes sit closer to their captions than Qt's default, which at 100 % left "DST"
+        // all but touching the "+0.5" box after it.
+        for (QCheckBox* box : {s.dst, s.half, s.h24})
+            box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
+        frame->setReadout(QString::fromLatin1(s.caption), s.time, s.date);
     }
 
     connect(lstTimeZoneLocal, &QListWidget::currentRowChanged, this,

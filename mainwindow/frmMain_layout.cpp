@@ -136,6 +136,15 @@ void frmMain::WindowResize() {
             time->width() - longest * QFontMetricsF(time->font()).horizontalAdvance(u'0');
         time->setIndent(spare >= 4 ? 2 : 0);
     }
+    // An option box below its frame's lower edge is out of view in Small and Mini: it takes no
+    // focus there, so Tab cannot land on it nor Space change it unseen.
+    for (QCheckBox* box :
+         {chkDSTLocal, chk05Local, chk24hLocal, chkDSTOther, chk05Other, chk24hOther}) {
+        const bool inView = box->geometry().bottom() < box->parentWidget()->height();
+        box->setFocusPolicy(inView ? Qt::StrongFocus : Qt::NoFocus);
+        if (!inView && box->hasFocus())
+            box->clearFocus();
+    }
     setOuterSizeTwips(static_cast<int>(std::lround(after[Control::Window].width)),
                       static_cast<int>(std::lround(after[Control::Window].height)));
 }

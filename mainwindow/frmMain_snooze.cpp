@@ -10,19 +10,25 @@
 #include "frmMain.h"
 #include "modCommon.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 
 #include <algorithm>
 
 void frmMain::showAlarmNotice(const QStringList& lines, const QStringList& setups) {
     if (!m_alarmWindow) {
+        // A window of its own, not one of the clock's: a modal editor over the clock then does
+        // not block it, and the notice can be read and closed while the editor is open.
         m_alarmWindow = new frmAlarm(m_services.clock, readSnoozeMinutes(m_services.store), this);
+        m_alarmWindow->setAttribute(Qt::WA_QuitOnClose, false);
         // An empty path stops the sound playing.
         connect(m_alarmWindow, &frmAlarm::closed, this,
                 [this] { PlaySound(m_services.sound, QString()); });
         connect(m_alarmWindow, &frmAlarm::snoozed, this, &frmMain::snoozeAlarms);
     }
     m_alarmWindow->addLines(lines, setups);
+    QAccessibleEvent alert(m_alarmWindow.data(), QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 // Neither a sound file that cannot be played nor none at all may leave an alarm silent: both

@@ -19,6 +19,8 @@ void frmMain::mnSetup_Click()
     m_services.stacking.setTopMost(this, false);
     {
         frmSetup editor(m_services, *this, this);
+        // Modal to the clock only: an alarm notice, a window of its own, stays usable.
+        editor.setWindowModality(Qt::WindowModal);
         editor.exec();
     }
     m_setupEditorOpen = false;

@@ -30,14 +30,15 @@ XVFB_PACKAGES=(xvfb xauth)
 # sound server with its recorder, the wall clock moved from outside, sound
 # files, the harness's Python, launcher/metadata validators and Debian's package checker
 # (lintian), a session bus of its
-# own (one clock per display), clang with its
+# own (one clock per display), the accessibility bus with its Python client (what a
+# screen reader sees), clang with its
 # sanitizer and libFuzzer runtimes, and GMT with its coastlines and
 # borders, and Ghostscript for the time zone map.
 TEST_PACKAGES=(
     "${XVFB_PACKAGES[@]}"
     openbox xdotool wmctrl xclip x11-utils imagemagick weston xwayland
     pulseaudio pulseaudio-utils faketime sox python3
-    desktop-file-utils appstream lintian dbus-daemon
+    desktop-file-utils appstream lintian dbus-daemon at-spi2-core python3-pyatspi
     clang libclang-rt-14-dev
     gmt gmt-gshhg-low gmt-dcw ghostscript
 )

@@ -15,6 +15,7 @@
 #include "SettingsStore.h"
 #include "SetupHost.h"
 #include "SetupTexts.h"
+#include "SoundBox.h"
 #include "StoreKeys.h"
 #include "WindowPosition.h"
 
@@ -25,6 +26,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -40,12 +42,31 @@ namespace {
 
 constexpr double kHeightTwips = 3570.0;
 
+// Enter on a button with the focus presses it, as Space does.
+class EnterPresses final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        static_cast<QPushButton*>(watched)->click();
+        return true;
+    }
+};
+
 QPushButton* makeButton(const QString& caption, const QString& name, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    // Enter belongs to the name box (Save) and the time box (OK); no button may take it over.
+    // No button is a default one: Enter belongs to the name box (Save) and the time box (OK),
+    // and elsewhere presses only the button that has the focus.
     button->setAutoDefault(false);
     button->setDefault(false);
+    button->installEventFilter(new EnterPresses(button));
     return button;
 }
 
@@ -65,9 +86,14 @@ QString fileNamePart(const QString& path) {
 frmSetup::frmSetup(Services& services, SetupHost& host, QWidget* parent)
     : QDialog(parent), m_services(services), m_host(host),
       m_openFileDialog([](QWidget* owner, const QString& filter) {
+          QFileDialog dialog(owner, QString(), QString(), filter);
           // Only the description shows; the pattern is matched all the same.
-          return QFileDialog::getOpenFileName(owner, QString(), QString(), filter, nullptr,
-                                              QFileDialog::HideNameFilterDetails);
+          dialog.setOption(QFileDialog::HideNameFilterDetails);
+          dialog.setFileMode(QFileDialog::ExistingFile);
+          dialog.setAcceptMode(QFileDialog::AcceptOpen);
+          // Modal to the editor only: an alarm notice stays usable.
+          dialog.setWindowModality(Qt::WindowModal);
+          return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
       }) {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Meridex Setup"));
@@ -106,6 +132,7 @@ void frmSetup::buildControls() {
     disconnect(cmbSetup->lineEdit(), &QLineEdit::editingFinished, cmbSetup, nullptr);
     disconnect(cmbSetup->lineEdit(), &QLineEdit::returnPressed, cmbSetup, nullptr);
     cmbSetup->setMinimumContentsLength(16);
+    cmbSetup->lineEdit()->setAccessibleName(QStringLiteral("Name"));
     Label1->setBuddy(cmbSetup);
 
     Frame1 = named<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Alarm"), this);
@@ -124,7 +151,7 @@ void frmSetup::buildControls() {
         named<QCheckBox>(QStringLiteral("chkOtherTime"), QStringLiteral("Other Time"), Frame1);
     Label3 = named<QLabel>(QStringLiteral("Label3"), QStringLiteral("Select Sound File to play:"),
                            Frame1);
-    txtAlarmSound = named<QLineEdit>(QStringLiteral("txtAlarmSound"), Frame1);
+    txtAlarmSound = named<SoundBox>(QStringLiteral("txtAlarmSound"), Frame1);
     // An alarm without a file of its own is not silent: the box says what it rings then.
     txtAlarmSound->setPlaceholderText(QStringLiteral("(none: the built-in tone)"));
     Label3->setBuddy(txtAlarmSound);
@@ -184,6 +211,7 @@ void frmSetup::connectHandlers() {
     connect(cmdDelete, &QPushButton::clicked, this, &frmSetup::cmdDelete_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSetup::cmdCancel_Click);
     connect(cmdTryIt, &QPushButton::clicked, this, &frmSetup::cmdTryIt_Click);
+    connect(txtAlarmSound, &SoundBox::pressedByReader, this, &frmSetup::txtAlarmSound_Click);
     connect(chkLocalTime, &QCheckBox::stateChanged, this, &frmSetup::chkLocalTime_Click);
     connect(chkOtherTime, &QCheckBox::stateChanged, this, &frmSetup::chkOtherTime_Click);
 

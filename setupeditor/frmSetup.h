@@ -22,6 +22,7 @@ class QPushButton;
 class QRadioButton;
 class RuntimeError;
 class SetupHost;
+class SoundBox;
 struct Services;
 
 // The setup editor "Meridex Setup": lists, loads, creates, changes and deletes the named setups
@@ -145,7 +146,7 @@ private:
     QCheckBox* chkLocalTime = nullptr;
     QCheckBox* chkOtherTime = nullptr;
     QLabel* Label3 = nullptr;
-    QLineEdit* txtAlarmSound = nullptr;
+    SoundBox* txtAlarmSound = nullptr;
     QPushButton* cmdTryIt = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdSave = nullptr;

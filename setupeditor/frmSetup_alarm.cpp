@@ -83,6 +83,8 @@ void frmSetup::txtAlarmTime_Click() {
             m_alarmDate = datevalue::fromDate(day);
             chosen = true;
         });
+        // Modal to the editor only, as the editor is to the clock: an alarm notice stays usable.
+        picker.setWindowModality(Qt::WindowModal);
         picker.exec();
     }
     // Closed without a day chosen: the alarm stays as it was, on screen and in the store.

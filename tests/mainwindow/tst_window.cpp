@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 
 class TestWindow : public QObject {
     Q_OBJECT
@@ -198,6 +200,30 @@ private slots:
         }
         w.close();
         QCOMPARE(d.memory.read(section, box), QStringLiteral("1"));
+    }
+
+    // A one-row zone list steps through the zones with its arrows and the wheel; what the
+    // size hides takes no focus.
+    void keyboardAndWheel_data() {
+        QTest::addColumn<QString>("size");
+        QTest::newRow("normal") << QString();
+        QTest::newRow("Small") << "mnSmall";
+    }
+    void keyboardAndWheel() {
+        QFETCH(QString, size);
+        Desk d({{"Settings", {{"LocalIndex", "11"}}}});
+        d.load();
+        QVERIFY(d.show());
+        if (!size.isEmpty())
+            d.choose(qPrintable(size));
+        auto* list = d.child<QListWidget>("lstTimeZoneLocal");
+        list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(list->currentRow(), 12);
+        QWheelEvent up(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), {}, {0, 240},
+                       Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list->viewport(), &up);
+        QCOMPARE(list->currentRow(), 10);
+        QCOMPARE(d.child("chkDSTLocal")->focusPolicy() == Qt::NoFocus, !size.isEmpty());
     }
 };
 

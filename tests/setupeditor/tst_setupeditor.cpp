@@ -230,6 +230,23 @@ private slots:
         QCOMPARE(opened, box == "txtAlarmSound" ? "files" : "frmMonthView");
     }
 
+    // Enter presses the button that has the focus.
+    void enterOnAButton_data() {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<bool>("londonKept");
+        QTest::newRow("Cancel") << QByteArray("cmdCancel") << true;
+        QTest::newRow("Delete") << QByteArray("cmdDelete") << false;
+    }
+    void enterOnAButton() {
+        QFETCH(QByteArray, button);
+        QFETCH(bool, londonKept);
+        Editor e;
+        e.field(button)->setFocus();
+        QTest::keyClick(e.field(button), Qt::Key_Return);
+        QCOMPARE(e.memory.hasSection("London"), londonKept);
+        QCOMPARE(e.editor->isVisible(), !londonKept);
+    }
+
     // The time box of a one-time alarm opens the picker, by a click or F4; the day chosen there
     // is stored at once. Closed (Escape) without a day chosen, it changes and stores nothing.
     void datePicker_data() {

@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""The whole job with the keyboard alone: the popup menu from the Menu key, the Small size, the
+setup editor, a setup with a daily alarm and a sound file chosen in the file chooser, saved with
+Enter on the Save button; a second setup whose one-time alarm's day is picked in the calendar
+(F4, arrows, Enter), and the first one's notice, closed with Escape while the picker is open;
+every window closed with keys. The settings file then holds both setups."""
+import wave
+
+from harness import MENU, Session, check, main, read_ini, wait_for
+
+
+def menu_key(s, app, clock, item):
+    s.keys("Menu", window=clock)
+    wait_for(lambda: s.popups(app), what="the popup menu on the Menu key")
+    s.keys(*["Down"] * (MENU.index(item) + 1), "Return")
+    wait_for(lambda: not s.popups(app), what="the popup menu to close")
+
+
+def answer(s, app, clock, editor_title):
+    """Yes (Enter) to the question the editor may ask, until the editor has closed."""
+    def closed():
+        if (question := s.find("Meridex", app)) not in (None, clock):
+            s.keys("Return", window=question)
+        return not s.find(editor_title, app)
+    wait_for(closed, what="the editor to close")
+
+
+def test(ctx):
+    sound = ctx.work / "bell.wav"
+    ctx.work.mkdir(parents=True, exist_ok=True)
+    with wave.open(str(sound), "wb") as out:
+        out.setnchannels(1), out.setsampwidth(2), out.setframerate(8000)
+        out.writeframes(b"\0\0" * 800)
+    with Session(ctx.work) as s:
+        app = s.start(ctx.meridex, ini={"Settings": {"LocalIndex": "11"}},
+                      env_extra={"LC_ALL": "en_US.UTF-8"}, faketime="2026-12-07 06:00:00")
+        clock = s.window("Meridex", app)
+        width = s.geometry(clock)[2]
+        menu_key(s, app, clock, "Small")
+        wait_for(lambda: s.geometry(clock)[2] < width, what="the Small size")
+
+        menu_key(s, app, clock, "Setup")
+        editor = s.window("Meridex Setup", app)
+        s.type("Daily", window=editor)
+        s.keys("Tab", "Down", "Tab", "ctrl+a")  # Every Day, then the time
+        s.type("07:00")
+        s.keys("Tab", "Tab", "Tab", "Return")  # Local Time, Other Time, the sound box
+        wait_for(lambda: len([w for w in s.windows() if w[1] == app.pid]) == 3,
+                 what="the file chooser")
+        s.type(str(sound))
+        s.keys("Return")
+        wait_for(lambda: len([w for w in s.windows() if w[1] == app.pid]) == 2,
+                 what="the file chooser to close")
+        s.keys("Tab", "Tab", "Tab", "Return")  # Try it, OK, Save: Enter on Save
+        wait_for(lambda: not s.find("Meridex Setup", app), what="the editor to close on Save")
+        s.window("Meridex - Daily", app)
+
+        menu_key(s, app, clock, "Setup")
+        editor = s.window("Meridex Setup", app)
+        s.keys("ctrl+a", window=editor)
+        s.type("Trip")
+        s.keys("Return")  # in the name box: Save, which may ask before it adds a new setup
+        answer(s, app, clock, "Meridex Setup")
+        s.window("Meridex - Trip", app)
+
+        # Trip becomes a one-time alarm on the day a week from today, picked in the calendar.
+        menu_key(s, app, clock, "Setup")
+        editor = s.window("Meridex Setup", app)
+        s.keys("Tab", "Down", "Down", "Down", "Down", "Tab", "F4", window=editor)  # Once; picker
+        picker = s.window("Pick Alarm Date", app)
+        # Daily rings while the editor and its picker are open: the notice comes up over them,
+        # takes the keyboard and closes on Escape; both stay open.
+        app.set_clock("2026-12-07 06:59:59")
+        s.window("Alarm", app)
+        wait_for(lambda: s.x("xdotool", "getactivewindow").strip() == str(s.find("Alarm", app)),
+                 what="the notice to take the keyboard")
+        s.keys("Escape")
+        wait_for(lambda: not s.find("Alarm", app), what="the notice to close on Escape")
+        check(s.find("Pick Alarm Date", app), "Escape closed the date picker too")
+        s.keys("Down", "Return", "Escape", window=picker)
+        wait_for(lambda: not s.find("Pick Alarm Date", app), what="the date picker to close")
+        s.keys("Return")  # in the time box: OK
+        answer(s, app, clock, "Meridex Setup")
+
+        s.keys("alt+F4", window=clock)
+        check(app.wait_exit() == 0, "meridex failed at its close")
+        ini = read_ini(app.ini)
+        stored = [ini.get(*key, fallback=None) for key in (
+            ("Settings", "Setup0"), ("Settings", "Setup1"), ("Settings", "Small"),
+            ("Daily", "AlarmTimeGMT"), ("Daily", "When"), ("Daily", "Sound"),
+            ("Trip", "AlarmTimeGMT"), ("Trip", "When"))]
+        check(stored == ["Daily", "Trip", "True", "07:00:00", '" 1"', str(sound),
+                         "2026-12-14 07:00:00", '" 4"'], f"stored: {stored}")
+
+
+main(test)
