@@ -37,6 +37,9 @@ int main(int argc, char* argv[]) {
     // less. A setting of the user's own wins.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    // The desktop's token for this start; Qt takes the X11 one out of the environment.
+    const QString activationToken =
+        qEnvironmentVariable("XDG_ACTIVATION_TOKEN", qEnvironmentVariable("DESKTOP_STARTUP_ID"));
     DisplayOpening opening;
     QApplication app(argc, argv);
     opening.opened();
@@ -46,7 +49,7 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.meridex_clock.Meridex"));
     // One clock per person and display: a second start brings the first forward and ends.
     SingleInstance instance;
-    if (!instance.claim()) {
+    if (!instance.claim(activationToken)) {
         // A clock holds the display but did not come forward: never end unseen and unheard.
         if (const QString problem = instance.problem(); !problem.isEmpty()) {
             std::fprintf(stderr, "meridex: %s\n", qPrintable(problem));
@@ -69,12 +72,9 @@ int main(int argc, char* argv[]) {
     frmMain window(services);
     if (!window.Form_Load())
         return 0;
-    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
-        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
-        window.show();
-        window.raise();
-        window.activateWindow();
-    });
+    QObject::connect(
+        &instance, &SingleInstance::activationRequested, &window,
+        [&window, &stacking](const QString& token) { stacking.bringToFront(&window, token); });
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
                      &QWidget::close);

@@ -116,7 +116,14 @@ LayoutModel initialModel();
 // otherwise the pixels' own length in twips.
 float twipsFor(int pixels, std::initializer_list<std::optional<float>> candidates);
 
+// The frame the table's outer sizes were drawn around: a caption of 20 px and a border of 2 px.
+// Window managers draw frames of their own (0 to 41 px of caption on the common desktops), so
+// the window keeps the content area the tables leave inside this frame, and its outer size
+// grows or shrinks with the real frame.
+inline constexpr QMargins kNominalFrame{2, 22, 2, 2};
+
 // The client size that gives a window of `outerTwips` inside a frame of `frame` pixels.
-QSize clientSizeFor(float outerWidthTwips, float outerHeightTwips, const QMargins& frame);
+QSize clientSizeFor(float outerWidthTwips, float outerHeightTwips,
+                    const QMargins& frame = kNominalFrame);
 
 } // namespace layout

@@ -55,9 +55,11 @@ frmMain::frmMain(Services& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_locale(QLocale::system()) {
     setObjectName(QStringLiteral("frmMain"));
     installAccessibleRoles();
-    // Fixed single border without minimise and maximise boxes: the menu has "Minimize".
+    // Fixed single border without a maximise box. Minimising stays allowed: the menu has
+    // "Minimize", and window managers refuse it to a window that says it cannot be minimised.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
+                   Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Meridex"));
     createControls();
     createMenu();

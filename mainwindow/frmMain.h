@@ -130,15 +130,10 @@ private:
     void switchSize(QAction* chosen, QAction* other);
     void setSizableBorder(bool sizable);
     void applyOuterSize();
-    void applyOuterSizeIfFrameChanged();
     void changeEvent(QEvent* event) override;
-    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-    // The outer size the last layout pass gave the window, and the window manager's frame it
-    // was mapped through to a client size.
+    // The outer size the last layout pass gave the window.
     QSize m_outerTwips;
-    QMargins m_appliedFrame;
     bool m_sizableBorder = false;
-    bool m_frameCheckQueued = false;
 
     Services& m_services;
     QLocale m_locale;

@@ -2,6 +2,7 @@
 // The layout pass of the main window, its resize handling and the size switch.
 #include "frmMain.h"
 
+#include "ClientSize.h"
 #include "Twips.h"
 #include "WindowLayout.h"
 
@@ -13,10 +14,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QResizeEvent>
-#include <QTimer>
-#include <QWindow>
-
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cmath>
@@ -160,40 +157,19 @@ void frmMain::setOuterSizeTwips(int widthTwips, int heightTwips) {
 void frmMain::applyOuterSize() {
     if (m_outerTwips.isEmpty())
         return;
-    // The table's sizes include title bar and border. Their size is known only once the window
-    // manager has framed the window (zero before); a later change of the frame is caught by
-    // applyOuterSizeIfFrameChanged().
-    const QWindow* const handle = windowHandle();
-    m_appliedFrame = handle != nullptr ? handle->frameMargins() : QMargins();
-    const QSize client =
-        layout::clientSizeFor(static_cast<float>(m_outerTwips.width()),
-                              static_cast<float>(m_outerTwips.height()), m_appliedFrame);
-    if (m_sizableBorder) {
-        if (size() != client)
-            resize(client);
-    } else if (minimumSize() != client || maximumSize() != client) {
-        setFixedSize(client);
-    }
-}
-
-void frmMain::applyOuterSizeIfFrameChanged() {
-    m_frameCheckQueued = false;
-    const QWindow* const handle = windowHandle();
-    if (handle == nullptr || isMinimized() || handle->frameMargins() == m_appliedFrame)
-        return;
-    applyOuterSize();
+    // The table's sizes include a nominal title bar and border; what they leave inside is what
+    // the window keeps, whatever frame the window manager draws around it.
+    setClientSize(*this,
+                  layout::clientSizeFor(static_cast<float>(m_outerTwips.width()),
+                                        static_cast<float>(m_outerTwips.height())),
+                  !m_sizableBorder);
 }
 
 // A fixed single border cannot be dragged; a sizable one can. Both are size constraints of the
 // one native window: changing the window flags instead would hide and re-create it.
 void frmMain::setSizableBorder(bool sizable) {
     m_sizableBorder = sizable;
-    if (sizable) {
-        setMinimumSize(0, 0);
-        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    } else {
-        setFixedSize(size());
-    }
+    setClientSize(*this, size(), !sizable);
 }
 
 void frmMain::Form_Resize() {
@@ -212,28 +188,6 @@ void frmMain::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && !isMinimized())
         applyOuterSize();
-}
-
-bool frmMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-    // The window manager reports its frame (_NET_FRAME_EXTENTS) after mapping the window and
-    // again when the frame changes, e.g. when a sizable border gains a resize handle. Qt raises
-    // no event of its own for that, and reads the new frame only after this event, so the check
-    // is queued.
-    if (eventType == "xcb_generic_event_t" && !m_frameCheckQueued) {
-        const auto* generic = static_cast<const xcb_generic_event_t*>(message);
-        switch (generic->response_type & 0x7f) {
-        case XCB_PROPERTY_NOTIFY:
-        case XCB_CONFIGURE_NOTIFY:
-        case XCB_REPARENT_NOTIFY:
-        case XCB_MAP_NOTIFY:
-            m_frameCheckQueued = true;
-            QTimer::singleShot(0, this, &frmMain::applyOuterSizeIfFrameChanged);
-            break;
-        default:
-            break;
-        }
-    }
-    return QWidget::nativeEvent(eventType, message, result);
 }
 
 void frmMain::mnSmall_Click() {

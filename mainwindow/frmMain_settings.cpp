@@ -15,6 +15,7 @@
 #include "TickSchedule.h"
 #include "Twips.h"
 #include "Version.h"
+#include "WindowLayout.h"
 #include "WindowStacking.h"
 #include "ZoneTable.h"
 #include "frmAlarm.h"
@@ -105,8 +106,10 @@ bool frmMain::Form_Load() {
     } catch (const RuntimeError& e) {
         reportError(e, "Form_Load");
     }
-    // Once the size is known, and also after a load cut short by a bad value.
-    move(reachablePosition(QRect(pos(), size()), availableScreenAreas()));
+    // Once the size is known, and also after a load cut short by a bad value. The frame is not
+    // drawn yet: the one the sizes were drawn for stands in for it.
+    move(reachablePosition(QRect(pos(), size().grownBy(layout::kNominalFrame)),
+                           availableScreenAreas()));
 
     // From here on each change that the close writes is written within a second as well.
     m_loadedSettings = windowSettings();

@@ -16,12 +16,13 @@ set -euo pipefail
 # ---- The one list of packages ---------------------------------------------
 # To build and run: compiler, CMake + Ninja, Qt 6 Widgets, the X11 and Wayland
 # platform plugins, libsndfile and libsamplerate (decoding and resampling
-# sounds), libpulse (playing them), OpenGL headers Qt's CMake files ask for, and the
-# Liberation fonts standing in for the design's fonts.
+# sounds), libpulse (playing them), OpenGL headers Qt's CMake files ask for,
+# libxcb (a few requests to the window manager), and the Liberation fonts
+# standing in for the design's fonts.
 RUN_PACKAGES=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-qpa-plugins qt6-wayland
-    libsndfile1-dev libsamplerate0-dev libpulse-dev libgl-dev fonts-liberation
+    libsndfile1-dev libsamplerate0-dev libpulse-dev libgl-dev libxcb1-dev fonts-liberation
 )
 # Virtual display for a machine without a screen.
 XVFB_PACKAGES=(xvfb xauth)
@@ -31,7 +32,8 @@ XVFB_PACKAGES=(xvfb xauth)
 # files, the harness's Python, launcher/metadata validators and Debian's package checker
 # (lintian), a session bus of its
 # own (one clock per display), the accessibility bus with its Python client (what a
-# screen reader sees), clang with its
+# screen reader sees), the window managers of the common desktops (the
+# window-manager matrix, ctest -C wm -L wm), clang with its
 # sanitizer and libFuzzer runtimes, and GMT with its coastlines and
 # borders, and Ghostscript for the time zone map.
 TEST_PACKAGES=(
@@ -39,6 +41,8 @@ TEST_PACKAGES=(
     openbox xdotool wmctrl xclip x11-utils imagemagick weston xwayland
     pulseaudio pulseaudio-utils faketime sox python3
     desktop-file-utils appstream lintian dbus-daemon at-spi2-core python3-pyatspi
+    xfwm4 marco mate-settings-daemon-common metacity mutter kwin-x11 kwin-style-breeze
+    icewm fluxbox
     clang libclang-rt-14-dev
     gmt gmt-gshhg-low gmt-dcw ghostscript
 )

@@ -4,8 +4,8 @@
 # tests and runs every test: unit, widget (offscreen), end-to-end (Xvfb +
 # openbox, PulseAudio null sink, faketime), install checks.
 #
-#   bash scripts/run-tests.sh              everything
-#   bash scripts/run-tests.sh -L e2e       extra arguments go to ctest
+#   bash scripts/run-tests.sh              everything, then the window-manager matrix
+#   bash scripts/run-tests.sh -L e2e       extra arguments go to ctest (no matrix then)
 #
 # Build folder: build-tests (RelWithDebInfo).  MERIDEX_CMAKE_ARGS adds
 # configure options.  The exit status is ctest's.
@@ -31,4 +31,11 @@ cd "$build"
 set +e
 ctest --output-on-failure --no-tests=error -j "$jobs" "$@"
 status=$?
+# The clock under the window managers of the common desktops: a few minutes, one desktop at a
+# time, so only in the full run.
+if [[ $# -eq 0 ]]; then
+    ctest --output-on-failure --no-tests=error -C wm -L wm
+    wm_status=$?
+    [[ $status -ne 0 ]] || status=$wm_status
+fi
 exit "$status"

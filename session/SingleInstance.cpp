@@ -81,16 +81,20 @@ QString SingleInstance::runtimeFolderProblem(const QString& folder) {
     return {};
 }
 
-bool SingleInstance::claim() {
+bool SingleInstance::claim(const QString& activationToken) {
     const QString name = instanceName();
-    return claimBus(name) && claimRuntimeFolder(name);
+    return claimBus(name, activationToken) && claimRuntimeFolder(name, activationToken);
 }
 
-void SingleInstance::Activate(const QVariantMap&) {
-    emit activationRequested();
+// The keys of the desktop's own activation, as desktop launchers pass them.
+void SingleInstance::Activate(const QVariantMap& platformData) {
+    emit activationRequested(platformData
+                                 .value(QStringLiteral("activation-token"),
+                                        platformData.value(QStringLiteral("desktop-startup-id")))
+                                 .toString());
 }
 
-bool SingleInstance::claimBus(const QString& name) {
+bool SingleInstance::claimBus(const QString& name, const QString& activationToken) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return true;
@@ -100,7 +104,12 @@ bool SingleInstance::claimBus(const QString& name) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         name, objectPath, QStringLiteral("org.freedesktop.Application"),
         QStringLiteral("Activate"));
-    call << QVariantMap();
+    QVariantMap platformData;
+    if (!activationToken.isEmpty()) {
+        platformData.insert(QStringLiteral("activation-token"), activationToken);
+        platformData.insert(QStringLiteral("desktop-startup-id"), activationToken);
+    }
+    call << platformData;
     const QDBusMessage reply = bus.call(call, QDBus::Block, AnswerWaitMs);
     if (reply.type() == QDBusMessage::ReplyMessage)
         return false;
@@ -116,7 +125,7 @@ bool SingleInstance::claimBus(const QString& name) {
 
 // A lock file that the system releases when its holder ends, however it ends, and beside it a
 // pipe on which the holder hears of later starts.
-bool SingleInstance::claimRuntimeFolder(const QString& name) {
+bool SingleInstance::claimRuntimeFolder(const QString& name, const QString& activationToken) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     // Anywhere else the lock could be put there, or taken away, by someone else.
     if (const QString why = runtimeFolderProblem(folder); !why.isEmpty()) {
@@ -132,7 +141,10 @@ bool SingleInstance::claimRuntimeFolder(const QString& name) {
     QDeadlineTimer deadline(AnswerWaitMs);
     while (::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
         if (const int pipe = ::open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC); pipe >= 0) {
-            const bool asked = ::write(pipe, "\n", 1) == 1;
+            // One line a request, under the pipe's atomic size: a token is a few dozen bytes.
+            const QByteArray line = activationToken.toUtf8().replace('\n', ' ').left(256) + '\n';
+            const bool asked =
+                ::write(pipe, line.constData(), static_cast<size_t>(line.size())) == line.size();
             // The holder empties the pipe when it hears the request.
             int unread = 1;
             while (asked && ::ioctl(pipe, FIONREAD, &unread) == 0 && unread > 0 &&
@@ -159,10 +171,13 @@ bool SingleInstance::claimRuntimeFolder(const QString& name) {
         return true;
     auto* notifier = new QSocketNotifier(m_pipe, QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] {
-        char bytes[64];
-        while (::read(m_pipe, bytes, sizeof bytes) > 0) {
-        }
-        emit activationRequested();
+        // Each request is one line, written at once: the latest one counts.
+        QByteArray text;
+        char bytes[512];
+        for (ssize_t count = 0; (count = ::read(m_pipe, bytes, sizeof bytes)) > 0;)
+            text.append(bytes, count);
+        text.chop(1);
+        emit activationRequested(QString::fromUtf8(text.mid(text.lastIndexOf('\n') + 1)));
     });
     return true;
 }

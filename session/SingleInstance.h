@@ -19,8 +19,10 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // True when this program holds the display (or nothing can be held: see
-    // claimRuntimeFolder); false when another one does and has been asked to come forward.
-    bool claim();
+    // claimRuntimeFolder); false when another one does and has been asked to come forward,
+    // with the activation token the desktop gave this start (its startup id on X11, read before
+    // Qt takes it from the environment; empty when there is none).
+    bool claim(const QString& activationToken = {});
     // After claim() gave false: empty when the clock holding the display took the request,
     // otherwise what to tell the person (it is frozen, or hung).
     QString problem() const { return m_problem; }
@@ -36,12 +38,13 @@ public slots:
     Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
 
 signals:
-    void activationRequested();
+    // `activationToken` is the one the later start passed on, empty when it had none.
+    void activationRequested(const QString& activationToken);
 
 private:
     // Both names are held until the program ends, when the system lets go of them.
-    bool claimBus(const QString& name);
-    bool claimRuntimeFolder(const QString& name);
+    bool claimBus(const QString& name, const QString& activationToken);
+    bool claimRuntimeFolder(const QString& name, const QString& activationToken);
 
     QString m_problem;
     int m_lock = -1;

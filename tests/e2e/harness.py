@@ -15,6 +15,7 @@ A script is a function of the context (binary, assets folder, work folder) given
 
 Exit status 0 pass, 1 fail, 77 skipped (Xvfb or openbox missing). Every process a Session
 starts is stopped by its pid when the session ends; logs stay in the work folder.
+Session(work, wm="xfwm4") runs another of the window managers in WINDOW_MANAGERS instead.
 """
 
 import argparse
@@ -39,6 +40,21 @@ RATE = 44100  # samples a second in work/sound.raw (s16le, one channel)
 # The main window's popup menu, top to bottom (separators left out: the arrow keys skip them).
 MENU = ["Mini", "Small", "Minimize", "Always On Top", "Start At Login", "Time Zone",
         "Local 24 hrs", "Other 24 hrs", "Setup", "About", "View Map"]
+
+
+# The window managers of the common desktops (Debian 12 packages), as a session starts each:
+# no compositing, no session manager, nothing but the manager itself (xfwm4 reads its settings
+# through a session bus of its own).
+WINDOW_MANAGERS = {
+    "openbox": ["openbox", "--sm-disable"],
+    "xfwm4": ["xfwm4", "--compositor=off", "--sm-client-disable"],
+    "marco": ["marco", "--no-composite", "--sm-disable"],
+    "metacity": ["metacity", "--no-composite", "--sm-disable"],
+    "mutter": ["mutter", "--x11", "--sm-disable"],
+    "kwin_x11": ["env", "KWIN_COMPOSE=N", "kwin_x11"],
+    "icewm": ["icewm"],
+    "fluxbox": ["fluxbox"],
+}
 
 
 class Failure(AssertionError):
@@ -117,8 +133,9 @@ class Session:
     """Xvfb with openbox and, with sound=True, PulseAudio with a null sink whose monitor parec
     records to work/sound.raw. A context manager; a failure inside leaves failure.png."""
 
-    def __init__(self, work, sound=False, wayland=False):
+    def __init__(self, work, sound=False, wayland=False, wm="openbox"):
         self.work, self.sound, self.wayland, self.procs = Path(work), sound, wayland, []
+        self.wm = wm
         self.work.mkdir(parents=True, exist_ok=True)
 
     def __enter__(self):
@@ -185,12 +202,25 @@ class Session:
         if not number:
             raise Failure(f"Xvfb gave no display; see {self.work / 'xvfb.log'}")
         self.env["DISPLAY"] = ":" + number
-        self.spawn("openbox", ["openbox", "--sm-disable"])
-        # openbox announces itself early in its start-up, and a window mapped before its main
-        # loop runs may stay unmapped: only that loop answers a request for one desktop.
-        desktops = ("xprop", "-root", "_NET_NUMBER_OF_DESKTOPS")
-        wait_for(lambda: (self.x("wmctrl", "-n", "1") + self.x(*desktops)).endswith(" = 1\n"),
-                 what="openbox on the display")
+        env = None
+        if self.wm == "xfwm4":
+            bus = self.spawn("wm-bus", ["dbus-daemon", "--session", "--nofork",
+                                        "--print-address"], stdout=subprocess.PIPE)
+            env = dict(self.env, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().decode().strip())
+        self.spawn(self.wm, WINDOW_MANAGERS[self.wm], env=env)
+        # A manager announces itself early in its start-up, and a window mapped before its main
+        # loop runs may stay unmapped: only that loop answers a request for one desktop (openbox)
+        # or frames a window (the others, some of which keep their own number of desktops).
+        if self.wm == "openbox":
+            desktops = ("xprop", "-root", "_NET_NUMBER_OF_DESKTOPS")
+            wait_for(lambda: (self.x("wmctrl", "-n", "1") + self.x(*desktops)).endswith(" = 1\n"),
+                     what="openbox on the display")
+            return
+        wait_for(lambda: "Name:" in self.x("wmctrl", "-m"), what=f"{self.wm} on the display")
+        probe = self.spawn("wm-probe", ["xmessage", "-name", "wm-probe", "probe"])
+        wait_for(lambda: any(t == "wm-probe" for _, _, t in self.windows()), 60,
+                 f"{self.wm} framing a window")
+        self.stop(probe)
 
     def start_wayland(self):
         """Instead of Xvfb, weston with XWayland: WAYLAND_DISPLAY and DISPLAY as on a desktop."""
@@ -280,16 +310,17 @@ class Session:
         self.x("xdotool", *focus, "type", "--delay", "20", "--", text, check=True)
 
     def menu(self, app, wid, item):
-        """Chooses `item` of the main window's popup menu, opened with a right click in its
-        bottom right corner (clear of the two frames in every size), with the arrow keys."""
+        """Chooses `item` of the main window's popup menu, opened with a right click on its
+        right edge (clear of the two frames in every size), with the arrow keys."""
         # A window just restored from an icon may still report its old place, and the click then
         # lands on the desktop (openbox's own menu opens): close that and click again, as a
         # person would.
         for attempt in range(3):
-            size = dict(f.split("=") for f in self.x("xdotool", "getwindowgeometry", "--shell",
-                                                      str(wid)).split())
-            self.x("xdotool", "mousemove", "--window", str(wid), str(int(size["WIDTH"]) - 3),
-                   str(int(size["HEIGHT"]) - 3), "click", "3", check=True)
+            # Where the window is on the screen: xdotool's own answer is off by the frame under
+            # some managers (xfwm4), whose corner handles also reach into the window.
+            x, y, width, height = self.client(wid)
+            self.x("xdotool", "mousemove", str(x + width - 3), str(y + height // 2), "click", "3",
+                   check=True)
             try:
                 wait_for(lambda: self.popups(app), 5 if attempt < 2 else 20, "popup menu")
                 break
@@ -300,11 +331,38 @@ class Session:
         self.keys(*["Down"] * (MENU.index(item) + 1), "Return")
         wait_for(lambda: not self.popups(app), what="popup menu to close")
 
+    def server_time(self):
+        """The X server's time now (ms), as a launcher writes it into a startup id: read from
+        the notice of a property changed on the root window."""
+        xlib = ctypes.CDLL("libX11.so.6")
+        xlib.XOpenDisplay.restype = ctypes.c_void_p
+        xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+        xlib.XInternAtom.restype = ctypes.c_ulong
+        display = xlib.XOpenDisplay(self.env["DISPLAY"].encode())
+        check(display, "no X display")
+        try:
+            d = ctypes.c_void_p(display)
+            root = ctypes.c_ulong(xlib.XDefaultRootWindow(d))
+            xlib.XSelectInput(d, root, ctypes.c_long(1 << 22))  # PropertyChangeMask
+            atom = ctypes.c_ulong(xlib.XInternAtom(d, b"_MERIDEX_TEST_TIME", 0))
+            xlib.XChangeProperty(d, root, atom, ctypes.c_ulong(31), 8, 0, b"", 0)
+            event = (ctypes.c_ulong * 24)()
+            while True:  # XPropertyEvent: type, serial, send_event, display, window, atom, time
+                xlib.XNextEvent(d, event)
+                if event[0] & 0x7f == 28 and event[5] == atom.value:
+                    return event[6]
+        finally:
+            xlib.XCloseDisplay(d)
+
+    def client(self, wid):
+        """The window without the manager's frame: (x, y, width, height)."""
+        info = self.x("xwininfo", "-id", str(wid), check=True)
+        return tuple(int(re.search(rf"{k}:\s*(-?\d+)", info)[1]) for k in
+                     ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+
     def geometry(self, wid):
         """The window's place and size with the window manager's frame: (x, y, width, height)."""
-        info = self.x("xwininfo", "-id", str(wid), check=True)
-        x, y, w, h = (int(re.search(rf"{k}:\s*(-?\d+)", info)[1]) for k in
-                      ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+        x, y, w, h = self.client(wid)
         extents = self.x("xprop", "-id", str(wid), "_NET_FRAME_EXTENTS").partition("=")[2]
         left, right, top, bottom = [int(n) for n in re.findall(r"\d+", extents)] or [0] * 4
         return x - left, y - top, w + left + right, h + top + bottom

@@ -4,7 +4,8 @@
 the minimised clock back to the front and ends with 0, while a start on another display runs;
 beside a frozen clock it says that the clock is not answering.
 "Start At Login" writes an autostart entry that desktop-file-validate accepts and that starts
-this binary in the map's folder; choosing it again removes it."""
+this binary in the map's folder; choosing it again removes it. A session that ends with a kill
+keeps the choices made."""
 import shlex
 import signal
 import subprocess
@@ -54,6 +55,11 @@ def test(ctx):
             check(Path(entry["Path"], "TimeZoneMap.jpg").exists(), f"no map in {entry['Path']}")
             s.menu(first, wid, "Start At Login")
             wait_for(lambda: not (home / ENTRY).exists(), what="the entry removed")
-            s.stop(first.proc)
+            # A choice is in the file at once, kept through a kill and read back at the next start
+            # (there the same choice turns it off).
+            s.menu(first, wid, "Local 24 hrs")
+            wait_for(lambda: read_ini(first.ini).get("Settings", "chk24hLocal", fallback="")
+                     == ("1" if env else "0"), what="Local 24 hrs in the file, with no close")
+            s.stop(first.proc, signal.SIGKILL)
 
 main(test)

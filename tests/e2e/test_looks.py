@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Looks by pixel rules, in normal and Small at 1x, 1.5x and 2x: frame lines, label boxes, one-row
-lists (see faults()); at 2x every window fits the screen's free area."""
+lists (see faults()). At 2x every window fits the screen's free area, the clock has its icon,
+About and Setup come up centred over it, and View Map shows the map."""
 import re
 import subprocess
 
 from harness import Session, check, main, wait_for
 
-SETTINGS = {"Settings": {"LocalIndex": "11", "chk24hOther": "1", "Small": "True",
+SETTINGS = {"Settings": {"LocalIndex": "11", "chk24hOther": "1", "Small": "True", "Top": "4500",
                          "currSetup": "Wake", "nbSetup": "1", "Setup0": "Wake"},
             "Wake": {"AlarmTimeGMT": "2026-12-07 07:00:00", "When": "4"}}
 # At 2x: the menu item that opens a window (or none), its title, and the keys that close it or
@@ -23,6 +24,11 @@ def picture(s, wid):  # the window's inside as rows of (red, green, blue)
     _, size, _, data = ppm.split(b"\n", 3)
     pixels, width = list(zip(data[0::3], data[1::3], data[2::3])), int(size.split()[0])
     return [pixels[i:i + width] for i in range(0, len(pixels), width)]
+
+
+def centre(geometry):
+    x, y, width, height = geometry
+    return x + width // 2, y + height // 2
 
 
 def runs(flags):  # (first, last) of each run of true flags
@@ -69,6 +75,9 @@ def test(ctx):
                 wait_for(lambda: not faults(picture(s, clock), float(scale)), 10,
                          lambda: f"{size} at {scale}x: {faults(picture(s, clock), float(scale))}")
         area = [int(n) for n in re.findall(r"\d+", s.x("xprop", "-root", "_NET_WORKAREA"))]
+        icon = s.x("xprop", "-id", str(clock), "_NET_WM_ICON")
+        check("_NET_WM_ICON(CARDINAL)" in icon, "the window has no icon")
+        mine = centre(s.geometry(clock))
         app.set_clock("2026-12-07 06:59:58")
         for item, title, keys in WINDOWS:
             if item:
@@ -76,6 +85,11 @@ def test(ctx):
             x, y, width, height = s.geometry(wid := s.window(title, app))
             check(x >= area[0] and y >= area[1] and x + width <= area[0] + area[2]
                   and y + height <= area[1] + area[3], f"{title} at 2x: {x, y, width, height}")
+            at = centre((x, y, width, height))
+            check(item not in ("About", "Setup") or max(abs(a - b) for a, b in zip(at, mine)) <= 32,
+                  f"{title} centred at {at}, the clock at {mine}")  # give or take a title bar
+            if item == "View Map":  # an empty or grey window has a few colours; the map thousands
+                wait_for(lambda: int(s.grab(wid, "%k")) > 500, what="the map in its window")
             if title == "Alarm":  # keys count after the notice's first second
                 app.set_clock("2026-12-07 07:00:05")
             if keys:

@@ -1,30 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The map viewer over pictures the test draws, and over files that are no picture at all.
+// The map viewer over pictures the test draws, and over files that are no picture at all; its
+// pixel arithmetic without any window.
 #include "Doubles.h"
+#include "MapLayout.h"
 #include "MapScrollBar.h"
 #include "frmPic.h"
 
 #include <QApplication>
-#include <QBuffer>
-#include <QImageWriter>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
-namespace {
-
-QByteArray jpeg(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "jpeg").write(image);
-    return bytes;
-}
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 class TestFrmPic : public QObject {
     Q_OBJECT
@@ -32,6 +20,15 @@ class TestFrmPic : public QObject {
     QTemporaryDir m_dir;
     ScriptedMessageBoxes m_messages;
 
+    // A picture the test draws, saved as `name` and cut to `cut` bytes when told.
+    QString jpeg(const QString& name, QSize size, qint64 cut = 0) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        const QString path = m_dir.filePath(name);
+        if (!image.save(path, "jpeg") || (cut && !QFile::resize(path, cut)))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
     QString file(const QString& name, const QByteArray& bytes) {
         QFile f(m_dir.filePath(name));
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
@@ -48,22 +45,16 @@ private slots:
         QTest::addColumn<QString>("bar");
         QTest::addColumn<QString>("gesture");
         QTest::addColumn<QPoint>("picture");
-        QTest::newRow("down arrow") << "VScroll1"
-                                    << "click" << QPoint(0, -10);
-        QTest::newRow("right arrow") << "HScroll1"
-                                     << "click" << QPoint(-10, 0);
-        QTest::newRow("wheel") << ""
-                               << "wheel" << QPoint(0, -30);
-        QTest::newRow("shift+wheel") << ""
-                                     << "shift+wheel" << QPoint(-30, 0);
-        QTest::newRow("drag") << ""
-                              << "drag" << QPoint(-40, -25);
+        QTest::newRow("down arrow") << u"VScroll1"_s << u"click"_s << QPoint(0, -10);
+        QTest::newRow("right arrow") << u"HScroll1"_s << u"click"_s << QPoint(-10, 0);
+        QTest::newRow("wheel") << QString() << u"wheel"_s << QPoint(0, -30);
+        QTest::newRow("shift+wheel") << QString() << u"shift+wheel"_s << QPoint(-30, 0);
+        QTest::newRow("drag") << QString() << u"drag"_s << QPoint(-40, -25);
     }
     void scrolls() {
         QFETCH(QString, bar);
         QFETCH(QString, gesture);
-        QFETCH(QPoint, picture);
-        frmPic viewer(m_messages, nullptr, file("map.jpg", jpeg({2000, 1000})));
+        frmPic viewer(m_messages, nullptr, jpeg(u"map.jpg"_s, {2000, 1000}));
         viewer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));
         auto* map = viewer.findChild<QLabel*>("Picture2");
@@ -84,7 +75,7 @@ private slots:
             QTest::mouseMove(map, to);
             QTest::mouseRelease(map, Qt::LeftButton, {}, to);
         }
-        QCOMPARE(map->pos(), picture);
+        QTEST(map->pos(), "picture");
         QCOMPARE(m_messages.texts(), QStringList());
     }
 
@@ -92,12 +83,11 @@ private slots:
     void pictureThatCannotBeShown_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message"); // before " in frmPic.Form_Load()"
-        QTest::newRow("missing") << m_dir.filePath("none.jpg") << "File not found";
-        QTest::newRow("a folder") << m_dir.path() << "Not a picture file";
-        QTest::newRow("a device") << "/dev/zero"
-                                  << "Not a picture file";
-        QTest::newRow("text") << file("text.jpg", "no picture") << "";
-        QTest::newRow("cut short") << file("cut.jpg", jpeg({800, 400}).left(100)) << "";
+        QTest::newRow("missing") << m_dir.filePath(u"none.jpg"_s) << u"File not found"_s;
+        QTest::newRow("a folder") << m_dir.path() << u"Not a picture file"_s;
+        QTest::newRow("a device") << u"/dev/zero"_s << u"Not a picture file"_s;
+        QTest::newRow("text") << file(u"text.jpg"_s, "no picture") << QString();
+        QTest::newRow("cut short") << jpeg(u"cut.jpg"_s, {800, 400}, 100) << QString();
     }
     void pictureThatCannotBeShown() {
         QFETCH(QString, path);
@@ -108,6 +98,29 @@ private slots:
         QCOMPARE(m_messages.texts().size(), 1);
         QVERIFY2(m_messages.texts().constFirst().endsWith(message + " in frmPic.Form_Load()"),
                  qPrintable(m_messages.texts().constFirst()));
+    }
+
+    void layout_data() {
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QString>("expected"); // the viewport, then the bars' maxima
+        QTest::newRow("picture larger")
+            << QSize(571, 509) << QSize(2000, 1000) << u"554x492 1446 508"_s;
+        QTest::newRow("window larger")
+            << QSize(571, 509) << QSize(300, 600) << u"554x492 -254 108"_s;
+        QTest::newRow("only the bars") << QSize(17, 17) << QSize(2000, 1000) << u"0x0 2000 1000"_s;
+    }
+    void layout() {
+        QFETCH(QSize, client);
+        QFETCH(QSize, picture);
+        const MapLayout l = computeMapLayout(client, 17, picture);
+        const QRect& v = l.viewport;
+        // The bars run along the viewport's bottom and right edges; the corner stays empty.
+        QCOMPARE(l.horizontalBar, QRect(0, v.height(), v.width(), 17));
+        QCOMPARE(l.verticalBar, QRect(v.width(), 0, 17, v.height()));
+        QTEST(QString::asprintf("%dx%d %d %d", v.width(), v.height(), l.horizontalMaximum(),
+                                l.verticalMaximum()),
+              "expected");
     }
 };
 

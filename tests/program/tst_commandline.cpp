@@ -7,32 +7,28 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-struct Ended {
-    QProcess::ExitStatus how;
-    int status;
-    QString out;
-    QString err;
-};
+// How it ended, its status, its standard output and its standard error.
+using Ended = std::tuple<QProcess::ExitStatus, int, QString, QString>;
 
 Ended runMeridex(const QStringList& arguments, const QString& display = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QLatin1String(name));
+    for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+        environment.remove(name);
     if (!display.isEmpty())
-        environment.insert(QStringLiteral("DISPLAY"), display);
+        environment.insert(u"DISPLAY"_s, display);
     // Were it to start after all, it would touch no one's settings.
     const QTemporaryDir home;
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    environment.insert(u"XDG_CONFIG_HOME"_s, home.path());
+    environment.insert(u"XDG_RUNTIME_DIR"_s, home.path());
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(MERIDEX_BINARY), arguments);
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-    }
+    if (!process.waitForFinished(60000))
+        process.kill(), process.waitForFinished();
     return {process.exitStatus(), process.exitCode(),
             QString::fromLocal8Bit(process.readAllStandardOutput()),
             QString::fromLocal8Bit(process.readAllStandardError())};
@@ -40,7 +36,7 @@ Ended runMeridex(const QStringList& arguments, const QString& display = {}) {
 
 // The options a text names, "-x" or "--x" where a word starts ("24-hour" names none).
 QStringList optionsIn(const QString& text) {
-    static const QRegularExpression option(QStringLiteral("(?<![\\w-])--?[a-z][a-z-]*"));
+    static const QRegularExpression option(uR"((?<![\w-])--?[a-z][a-z-]*)"_s);
     QStringList options;
     for (const QRegularExpressionMatch& match : option.globalMatch(text))
         options << match.captured();
@@ -56,69 +52,62 @@ class tst_CommandLine : public QObject {
 
 private slots:
     void answers_data() {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("arguments"); // split at spaces
         QTest::addColumn<QString>("display");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out"); // a pattern for all of standard output
         QTest::addColumn<QString>("err"); // all of standard error
-
-        const QString usage = QStringLiteral("Usage: meridex \\[OPTION\\]\\.\\.\\.\n(.*\n)+");
-        const QString version = QStringLiteral("Meridex ") +
+        const QString usage = uR"(Usage: meridex \[OPTION\]\.\.\.\n(.*\n)+)"_s;
+        const QString version = "Meridex "_L1 +
                                 QRegularExpression::escape(QStringLiteral(MERIDEX_VERSION)) +
-                                QStringLiteral("\n.*\nLicense GPL-3\\.0-or-later: .*\n(.*\n)+");
-        const QString noDisplay = QStringLiteral(
-            "meridex: no display to open: neither DISPLAY nor WAYLAND_DISPLAY is set\n");
-        const QString notOpened = QStringLiteral(
-            "meridex: cannot open a display: could not connect to display nowhere\n");
-        const auto wrong = [](const QString& what) {
-            return QStringLiteral("meridex: %1 (see 'meridex --help')\n").arg(what);
-        };
+                                "\n.*\nLicense GPL-3\\.0-or-later: .*\n(.*\n)+"_L1;
+        const QString none = u"meridex: no display to open: neither DISPLAY nor WAYLAND_DISPLAY "
+                             "is set\n"_s,
+                      shut = u"meridex: cannot open a display: could not connect to display "
+                             "nowhere\n"_s;
         // clang-format off
-        QTest::newRow("--help") << QStringList{"--help"} << "" << 0 << usage << "";
-        QTest::newRow("-h") << QStringList{"-h"} << "" << 0 << usage << "";
-        QTest::newRow("--help among Qt's options")
-            << QStringList{"-platform", "offscreen", "-style=Fusion", "--help"} << "" << 0 << usage << "";
-        QTest::newRow("--version") << QStringList{"--version"} << "" << 0 << version << "";
-        QTest::newRow("no display") << QStringList{} << "" << 1 << "" << noDisplay;
-        QTest::newRow("no display, a Qt option") << QStringList{"--style", "Fusion"} << "" << 1 << "" << noDisplay;
-        QTest::newRow("a display that does not open") << QStringList{} << "nowhere" << 1 << "" << notOpened;
-        QTest::newRow("-display that does not open") << QStringList{"-display", "nowhere"} << "" << 1 << "" << notOpened;
-        QTest::newRow("unknown option") << QStringList{"--alarm"} << "" << 2 << ""
-                                        << wrong("unknown option '--alarm'");
-        QTest::newRow("unknown option after --help") << QStringList{"--help", "-v"} << "" << 2 << ""
-                                                     << wrong("unknown option '-v'");
-        QTest::newRow("a value where Qt takes none") << QStringList{"-platform=xcb"} << "" << 2 << ""
-                                                     << wrong("unknown option '-platform=xcb'");
-        QTest::newRow("a value missing") << QStringList{"-session"} << "" << 2 << ""
-                                         << wrong("option '-session' needs a value");
-        QTest::newRow("no option") << QStringList{"alarm.wav"} << "" << 2 << ""
-                                   << wrong("unexpected argument 'alarm.wav'");
+        const std::tuple<const char*, const char*, const char*, int, QString, QString> rows[]{
+            {"--help", "--help", "", 0, usage, ""}, {"-h", "-h", "", 0, usage, ""},
+            {"among Qt's options", "-platform offscreen -style=Fusion --help", "", 0, usage, ""},
+            {"--version", "--version", "", 0, version, ""},
+            {"no display", "", "", 1, "", none},
+            {"no display, a Qt option", "--style Fusion", "", 1, "", none},
+            {"a display that does not open", "", "nowhere", 1, "", shut},
+            {"-display that does not open", "-display nowhere", "", 1, "", shut},
+            {"unknown option", "--alarm", "", 2, "", "unknown option '--alarm'"},
+            {"unknown option after --help", "--help -v", "", 2, "", "unknown option '-v'"},
+            {"a value Qt takes not", "-platform=xcb", "", 2, "", "unknown option '-platform=xcb'"},
+            {"a value missing", "-session", "", 2, "", "option '-session' needs a value"},
+            {"no option", "alarm.wav", "", 2, "", "unexpected argument 'alarm.wav'"}};
         // clang-format on
+        for (const auto& [name, arguments, display, status, out, err] : rows)
+            QTest::newRow(name) << QString::fromLatin1(arguments) << QString::fromLatin1(display)
+                                << status << out
+                                << (status == 2 ? u"meridex: %1 (see 'meridex --help')\n"_s.arg(err)
+                                                : err);
     }
 
     // Each ends by itself (no abort, so no core file) with its status and its words.
     void answers() {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, arguments);
         QFETCH(QString, display);
-        const Ended ended = runMeridex(arguments, display);
-        QCOMPARE(ended.how, QProcess::NormalExit);
-        QTEST(ended.status, "status");
         QFETCH(QString, out);
-        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(out))
-                     .match(ended.out)
-                     .hasMatch(),
-                 qPrintable(ended.out));
-        QTEST(ended.err, "err");
+        const auto [how, status, stdOut, stdErr] =
+            runMeridex(arguments.split(u' ', Qt::SkipEmptyParts), display);
+        QCOMPARE(how, QProcess::NormalExit);
+        QTEST(status, "status");
+        QVERIFY2(
+            QRegularExpression(QRegularExpression::anchoredPattern(out)).match(stdOut).hasMatch(),
+            qPrintable(stdOut));
+        QTEST(stdErr, "err");
     }
 
     void helpAndManualPageNameTheSameOptions() {
         QFile page(QStringLiteral(MERIDEX_MANUAL_PAGE));
         QVERIFY(page.open(QIODevice::ReadOnly | QIODevice::Text));
-        const QString text =
-            QString::fromUtf8(page.readAll()).replace(QStringLiteral("\\-"), QStringLiteral("-"));
-        const QString options = text.section(QStringLiteral("\n.SH OPTIONS\n"), 1)
-                                    .section(QStringLiteral("\n.SH "), 0, 0);
-        QCOMPARE(optionsIn(runMeridex({QStringLiteral("--help")}).out), optionsIn(options));
+        const QString text = QString::fromUtf8(page.readAll()).replace(u"\\-"_s, u"-"_s);
+        const QString options = text.section(u"\n.SH OPTIONS\n"_s, 1).section(u"\n.SH "_s, 0, 0);
+        QCOMPARE(optionsIn(std::get<2>(runMeridex({u"--help"_s}))), optionsIn(options));
     }
 };
 

@@ -44,8 +44,7 @@ private slots:
     void shifts() {
         QFETCH(Shift, shift);
         QFETCH(QString, from);
-        QFETCH(QString, to);
-        QCOMPARE(storedDateText(shift(*parseDate(from, QLocale::c()))), to);
+        QTEST(storedDateText(shift(*parseDate(from, QLocale::c()))), "to");
     }
 };
 

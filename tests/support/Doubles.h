@@ -94,6 +94,7 @@ private:
 class NullWindowStacking final : public WindowStacking {
 public:
     void setTopMost(QWidget*, bool) override {}
+    void bringToFront(QWidget*, const QString&) override {}
 };
 
 // Records each box's text and answers from a script; with the script used up, the first button.
