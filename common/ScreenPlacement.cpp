@@ -28,3 +28,10 @@ QPoint reachablePosition(const QRect& window, const QList<QRect>& screens) {
     return {keptWithin(window.x(), window.width(), primary.x(), primary.width()),
             keptWithin(window.y(), window.height(), primary.y(), primary.height())};
 }
+
+QPoint centredPosition(const QSize& window, const QRect& area) {
+    return {keptWithin(area.x() + (area.width() - window.width()) / 2, window.width(), area.x(),
+                       area.width()),
+            keptWithin(area.y() + (area.height() - window.height()) / 2, window.height(), area.y(),
+                       area.height())};
+}

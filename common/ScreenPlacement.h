@@ -11,3 +11,7 @@
 // Otherwise (a screen unplugged since, a damaged or hand-edited file) the window goes the
 // shortest way into the primary screen: a clock out of sight is as good as lost.
 QPoint reachablePosition(const QRect& window, const QList<QRect>& screens);
+
+// Where a window with the outer size `window` stands centred in `area`; a window larger than the
+// area keeps its top left corner in it, so its title bar stays within reach.
+QPoint centredPosition(const QSize& window, const QRect& area);

@@ -2,7 +2,7 @@
 #include "frmMain.h"
 
 #include "Accessibility.h"
-#include "BuiltInTone.h"
+#include "AlarmNotice.h"
 #include "Clock.h"
 #include "ClockFrame.h"
 #include "DateFormat.h"
@@ -25,7 +25,6 @@
 #include "frmAlarm.h"
 #include "modCommon.h"
 
-#include <QAccessible>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -247,6 +246,7 @@ void frmMain::Timer1_Timer() {
         showDateLine(Label4, m_otherDateShown, other);
 
     runAlarmTest(m_alarmGate.enter(now, m_services.clock.suspended()), options);
+    ringSnoozes(now);
 }
 
 // A date line changes once a day: format it only then.
@@ -259,46 +259,25 @@ void frmMain::showDateLine(QLabel* label, qint64& dayShown, DateValue t) {
 }
 
 void frmMain::runAlarmTest(const std::vector<AlarmMinute>& minutes, const ZoneOptions& options) {
-    QStringList fired;
+    QStringList fired, setups;
     for (const AlarmMinute& minute : minutes) {
         const DateValue reference =
             alarmReferenceTime(minute.time, options.localIndex, options.halfLocal);
-        // Only a late minute names its time in the notice.
-        const QString due =
-            minute.late ? formatDate(minute.time,
-                                     chk24hLocal->isChecked() ? QStringLiteral("hh:mm")
-                                                              : QStringLiteral("hh:mm AM/PM"),
-                                     m_locale)
-                        : QString();
         for (const std::size_t i : dueAlarms(m_alarms, reference, m_dayNames, m_locale)) {
-            fired << (minute.late ? QStringLiteral("%1 (%2, missed)").arg(m_alarms[i].name, due)
-                                  : m_alarms[i].name);
-            // Neither a sound that cannot be played nor no sound file at all (what every new
-            // setup has) may leave the alarm silent.
-            if (m_alarms[i].sound.isEmpty() ||
-                !PlaySound(m_services.sound, m_alarms[i].sound).isEmpty())
-                PlaySound(m_services.sound, BuiltInAlarmTone);
+            fired << noticeLine(m_alarms[i].name, minute.time, minute.late, false,
+                                chk24hLocal->isChecked(), m_locale);
+            setups << m_alarms[i].name;
+            playAlarm(m_alarms[i].sound);
         }
     }
-    if (fired.isEmpty())
-        return;
-    if (!m_alarmWindow) {
-        // A window of its own, not one of the clock's: a modal editor over the clock then does
-        // not block it, and the notice can be read and closed while the editor is open.
-        m_alarmWindow = new frmAlarm();
-        m_alarmWindow->setAttribute(Qt::WA_QuitOnClose, false);
-        // An empty path stops the sound playing.
-        connect(m_alarmWindow, &frmAlarm::closed, this,
-                [this] { PlaySound(m_services.sound, QString()); });
-    }
-    m_alarmWindow->showNotice(fired.join(QStringLiteral("\r\n")));
-    QAccessibleEvent alert(m_alarmWindow.data(), QAccessible::Alert);
-    QAccessible::updateAccessibility(&alert);
+    if (!fired.isEmpty())
+        showAlarmNotice(fired, setups);
 }
 
 void frmMain::ReadAlarms() {
     try {
         ::ReadAlarms(m_services.store, m_alarms);
+        restoreSnoozes();
     } catch (const RuntimeError& e) {
         reportError(e, "ReadAlarms");
     }

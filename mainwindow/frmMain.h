@@ -6,6 +6,7 @@
 #include "MruList.h"
 #include "Services.h"
 #include "SetupHost.h"
+#include "Snooze.h"
 #include "ZoneTime.h"
 #include "frmAlarm.h"
 
@@ -97,6 +98,13 @@ private:
     void armTimer();
     void runAlarmTest(const std::vector<AlarmMinute>& minutes, const ZoneOptions& options);
     void showDateLine(QLabel* label, qint64& dayShown, DateValue t);
+
+    // The notice and snoozed alarms (frmMain_snooze.cpp).
+    void showAlarmNotice(const QStringList& lines, const QStringList& setups);
+    void playAlarm(const QString& sound);
+    void ringSnoozes(const QDateTime& now);
+    void snoozeAlarms(const QStringList& setups, int minutes);
+    void restoreSnoozes();
     void Form_Resize();
     void setOuterSizeTwips(int widthTwips, int heightTwips);
     void reportError(const RuntimeError& error, const char* procedure);
@@ -178,6 +186,8 @@ private:
     DayNames m_dayNames;
     AlarmTable m_alarms;
     AlarmMinuteGate m_alarmGate;
+    // As stored: a snooze is written when it is made and when it rings or is dropped.
+    Snoozes m_snoozes;
     MruList m_mru;
     // Changes that the close writes also go to the store within a second of the first change of
     // a burst, so that a session that ends without a close loses no more than that.

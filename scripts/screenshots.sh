@@ -123,6 +123,7 @@ with tempfile.TemporaryDirectory(prefix="meridex-shots-") as work:
             clock = session.window("Meridex - Tokyo", app)
             app.set_clock("2026-06-15 09:59:58")  # 15:00 GMT on the Local clock (GMT-5)
             notice = shoot_window("Alarm", app, f"notice-{scale}x")
+            app.set_clock("2026-06-15 10:00:05")  # keys count after the notice's first second
             session.keys("Escape", window=notice)
             wait_for(lambda: not session.find("Alarm", app), 10, "the notice to close")
             session.menu(app, clock, "Setup")

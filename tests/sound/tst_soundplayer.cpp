@@ -176,7 +176,8 @@ private slots:
                         .contains(u"built-in tone"_s));
         } else {
             d.tickAt(QTime(14, 1));
-            QVERIFY(d.window->alarmWindow() && d.window->alarmWindow()->text() == u"Tokyo"_s);
+            QVERIFY(d.window->alarmWindow() &&
+                    d.window->alarmWindow()->text() == u"Tokyo \u2014 02:01 PM"_s);
         }
         QTEST(d.sound.played(), "played");
     }
