@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Accessibility.h"
 
+#include "AccessibleParts.h"
+
 #include "ClockFrame.h"
 #include "SoundBox.h"
 #include "ZoneList.h"
@@ -29,25 +31,16 @@ public:
 
 // A menu item with a check mark: Qt reads it as a plain command, with nothing that says it can
 // be checked. As a check box a reader says "check box" and "checked" or "not checked".
-class CheckMenuItem final : public QAccessibleInterface, public QAccessibleActionInterface {
+class CheckMenuItem final : public AccessiblePart, public QAccessibleActionInterface {
 public:
-    CheckMenuItem(QMenu* menu, QAction* action) : m_menu(menu), m_action(action) {}
+    CheckMenuItem(QMenu* menu, QAction* action)
+        : AccessiblePart(menu), m_menu(menu), m_action(action) {}
 
     bool isValid() const override { return m_menu && m_action; }
     QObject* object() const override { return m_action; }
-    QWindow* window() const override { return m_menu ? m_menu->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(m_menu.data());
-    }
-    QAccessibleInterface* child(int /*index*/) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface* /*child*/) const override { return -1; }
-    QAccessibleInterface* childAt(int /*x*/, int /*y*/) const override { return nullptr; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
     QString text(QAccessible::Text kind) const override {
         return kind == QAccessible::Name && isValid() ? m_action->text().remove(u'&') : QString();
     }
-    void setText(QAccessible::Text /*kind*/, const QString& /*text*/) override {}
     QRect rect() const override {
         if (!isValid())
             return {};

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ZoneList.h"
 
-#include <QAccessible>
+#include "AccessibleParts.h"
+
 #include <QAccessibleWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -10,32 +11,20 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <map>
 
 namespace {
 
 constexpr int kWheelStep = 120; // one notch of a common mouse wheel
 
 // One zone of a list, for a screen reader.
-class ZoneAccessible final : public QAccessibleInterface {
+class ZoneAccessible final : public AccessiblePart {
 public:
-    ZoneAccessible(ZoneList* list, int row) : m_list(list), m_row(row) {}
+    ZoneAccessible(ZoneList* list, int row) : AccessiblePart(list), m_list(list), m_row(row) {}
 
     bool isValid() const override { return m_list && m_row < m_list->count(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return m_list ? m_list->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(m_list.data());
-    }
-    QAccessibleInterface* child(int /*index*/) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface* /*child*/) const override { return -1; }
-    QAccessibleInterface* childAt(int /*x*/, int /*y*/) const override { return nullptr; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
     QString text(QAccessible::Text kind) const override {
         return kind == QAccessible::Name && isValid() ? m_list->item(m_row)->text() : QString();
     }
-    void setText(QAccessible::Text /*kind*/, const QString& /*text*/) override {}
     QRect rect() const override {
         if (!isValid())
             return {};
@@ -68,28 +57,15 @@ private:
 class ZoneListAccessible final : public QAccessibleWidget {
 public:
     explicit ZoneListAccessible(ZoneList* list) : QAccessibleWidget(list, QAccessible::List) {}
-    ~ZoneListAccessible() override {
-        for (const auto& [row, id] : m_rows)
-            QAccessible::deleteAccessibleInterface(id);
-    }
 
     int childCount() const override { return list()->count(); }
     QAccessibleInterface* child(int index) const override {
         if (index < 0 || index >= childCount())
             return nullptr;
-        auto found = m_rows.find(index);
-        if (found == m_rows.end()) {
-            auto* zone = new ZoneAccessible(list(), index);
-            found = m_rows.emplace(index, QAccessible::registerAccessibleInterface(zone)).first;
-        }
-        return QAccessible::accessibleInterface(found->second);
+        return m_rows.at(index, [&] { return new ZoneAccessible(list(), index); });
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        for (const auto& [row, id] : m_rows) {
-            if (QAccessible::accessibleInterface(id) == child)
-                return row;
-        }
-        return -1;
+        return m_rows.indexOf(child);
     }
     QAccessibleInterface* focusChild() const override {
         return list()->hasFocus() && list()->currentRow() >= 0 ? child(list()->currentRow())
@@ -103,7 +79,7 @@ public:
 
 private:
     ZoneList* list() const { return static_cast<ZoneList*>(widget()); }
-    mutable std::map<int, QAccessible::Id> m_rows;
+    AccessibleParts m_rows;
 };
 
 } // namespace

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CalendarAccessible.h"
 
+#include "AccessibleParts.h"
+
 #include <QAccessibleWidget>
 #include <QCalendarWidget>
 #include <QLocale>
-#include <QPointer>
 #include <QTableView>
 
 #include <algorithm>
-#include <map>
 
 namespace {
 
@@ -30,21 +30,12 @@ QDate dateOf(const QCalendarWidget& calendar, const QModelIndex& index) {
     return QDate(month.year(), month.month(), day);
 }
 
-class DayCell final : public QAccessibleInterface {
+class DayCell final : public AccessiblePart {
 public:
-    DayCell(QTableView* view, int row, int column) : m_view(view), m_row(row), m_column(column) {}
+    DayCell(QTableView* view, int row, int column)
+        : AccessiblePart(view), m_view(view), m_row(row), m_column(column) {}
 
     bool isValid() const override { return m_view && index().isValid(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(m_view.data());
-    }
-    QAccessibleInterface* child(int /*index*/) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface* /*child*/) const override { return -1; }
-    QAccessibleInterface* childAt(int /*x*/, int /*y*/) const override { return nullptr; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
     QString text(QAccessible::Text kind) const override {
         if (kind != QAccessible::Name || !isValid())
             return {};
@@ -52,7 +43,6 @@ public:
         return date.isValid() ? QLocale().toString(date, QLocale::LongFormat)
                               : index().data(Qt::DisplayRole).toString();
     }
-    void setText(QAccessible::Text /*kind*/, const QString& /*text*/) override {}
     QRect rect() const override {
         if (!isValid())
             return {};
@@ -91,28 +81,16 @@ private:
 class DayTable final : public QAccessibleWidget {
 public:
     explicit DayTable(QTableView* view) : QAccessibleWidget(view, QAccessible::Table) {}
-    ~DayTable() override {
-        for (const auto& [cell, id] : m_cells)
-            QAccessible::deleteAccessibleInterface(id);
-    }
 
     int childCount() const override { return columns() * view()->model()->rowCount(); }
     QAccessibleInterface* child(int index) const override {
         if (index < 0 || index >= childCount())
             return nullptr;
-        auto found = m_cells.find(index);
-        if (found == m_cells.end()) {
-            auto* cell = new DayCell(view(), index / columns(), index % columns());
-            found = m_cells.emplace(index, QAccessible::registerAccessibleInterface(cell)).first;
-        }
-        return QAccessible::accessibleInterface(found->second);
+        return m_cells.at(
+            index, [&] { return new DayCell(view(), index / columns(), index % columns()); });
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        for (const auto& [cell, id] : m_cells) {
-            if (QAccessible::accessibleInterface(id) == child)
-                return cell;
-        }
-        return -1;
+        return m_cells.indexOf(child);
     }
     QAccessibleInterface* focusChild() const override {
         const QModelIndex current = view()->currentIndex();
@@ -126,7 +104,7 @@ public:
 private:
     QTableView* view() const { return static_cast<QTableView*>(widget()); }
     int columns() const { return std::max(1, view()->model()->columnCount()); }
-    mutable std::map<int, QAccessible::Id> m_cells;
+    AccessibleParts m_cells;
 };
 
 QAccessibleInterface* dayTable(const QString& /*className*/, QObject* object) {

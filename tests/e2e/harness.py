@@ -122,6 +122,11 @@ class App:
         tmp.write_text("%+.3f\n" % (_epoch(when) - time.time()))
         os.replace(tmp, self.clock_file)
 
+    def stored(self, *keys):
+        """The settings file's values of "Section/Key"s ("" where there is none)."""
+        ini = read_ini(self.ini)
+        return [ini.get(*key.split("/", 1), fallback="") for key in keys]
+
     def wait_exit(self, timeout=20.0):
         try:
             return self.proc.wait(timeout)
@@ -134,8 +139,8 @@ class Session:
     records to work/sound.raw. A context manager; a failure inside leaves failure.png."""
 
     def __init__(self, work, sound=False, wayland=False, wm="openbox"):
-        self.work, self.sound, self.wayland, self.procs = Path(work), sound, wayland, []
-        self.wm = wm
+        self.work, self.sound, self.wayland, self.wm = Path(work), sound, wayland, wm
+        self.procs = []
         self.work.mkdir(parents=True, exist_ok=True)
 
     def __enter__(self):
@@ -202,25 +207,30 @@ class Session:
         if not number:
             raise Failure(f"Xvfb gave no display; see {self.work / 'xvfb.log'}")
         self.env["DISPLAY"] = ":" + number
-        env = None
+        env = None  # xfwm4 reads its settings through a session bus
         if self.wm == "xfwm4":
-            bus = self.spawn("wm-bus", ["dbus-daemon", "--session", "--nofork",
-                                        "--print-address"], stdout=subprocess.PIPE)
-            env = dict(self.env, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().decode().strip())
+            env = dict(self.env, DBUS_SESSION_BUS_ADDRESS=self.bus("wm-bus"))
         self.spawn(self.wm, WINDOW_MANAGERS[self.wm], env=env)
         # A manager announces itself early in its start-up, and a window mapped before its main
         # loop runs may stay unmapped: only that loop answers a request for one desktop (openbox)
         # or frames a window (the others, some of which keep their own number of desktops).
         if self.wm == "openbox":
-            desktops = ("xprop", "-root", "_NET_NUMBER_OF_DESKTOPS")
-            wait_for(lambda: (self.x("wmctrl", "-n", "1") + self.x(*desktops)).endswith(" = 1\n"),
+            wait_for(lambda: (self.x("wmctrl", "-n", "1") + self.prop("_NET_NUMBER_OF_DESKTOPS"))
+                     .endswith(" = 1\n"),
                      what="openbox on the display")
             return
         wait_for(lambda: "Name:" in self.x("wmctrl", "-m"), what=f"{self.wm} on the display")
         probe = self.spawn("wm-probe", ["xmessage", "-name", "wm-probe", "probe"])
-        wait_for(lambda: any(t == "wm-probe" for _, _, t in self.windows()), 60,
-                 f"{self.wm} framing a window")
+        wait_for(lambda: self.titled("wm-probe"), 60, f"{self.wm} framing a window")
         self.stop(probe)
+
+    def bus(self, name="dbus"):
+        """Starts a session bus that the session stops at its end; its address."""
+        bus = self.spawn(name, ["dbus-daemon", "--session", "--nofork", "--print-address"],
+                         stdout=subprocess.PIPE)
+        address = bus.stdout.readline().decode().strip()
+        check(address, "dbus-daemon gave no address")
+        return address
 
     def start_wayland(self):
         """Instead of Xvfb, weston with XWayland: WAYLAND_DISPLAY and DISPLAY as on a desktop."""
@@ -282,6 +292,19 @@ class Session:
         lines = (line.split(None, 4) + [""] for line in self.x("wmctrl", "-l", "-p").splitlines())
         return [(int(f[0], 16), int(f[2]), f[4]) for f in lines]
 
+    def titled(self, title):
+        """The id of a managed window of any program titled exactly so, or None."""
+        return next((w for w, _, t in self.windows() if t == title), None)
+
+    def prop(self, name, wid="root"):
+        """xprop's line of a property of the window (or of the root window)."""
+        return self.x("xprop", *(["-root"] if wid == "root" else ["-id", str(wid)]), name)
+
+    def stacking(self):
+        """The managed windows, bottom to top."""
+        stacking = self.prop("_NET_CLIENT_LIST_STACKING")
+        return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", stacking)]
+
     def find(self, title, app):
         """The id of `app`'s managed window whose whole title matches the pattern, or None."""
         mine = (w for w, pid, t in self.windows() if pid == app.pid and re.fullmatch(title, t))
@@ -302,12 +325,23 @@ class Session:
 
     def keys(self, *keys, window=None):
         """Presses keys (xdotool names: "Return", "ctrl+a"), in `window` when given."""
-        focus = ["windowactivate", "--sync", str(window)] if window else []
-        self.x("xdotool", *focus, "key", "--clearmodifiers", "--delay", "50", *keys, check=True)
+        self._xdotool(window, "key", "--clearmodifiers", "--delay", "50", *keys)
 
     def type(self, text, window=None):
+        self._xdotool(window, "type", "--delay", "20", "--", text)
+
+    def _xdotool(self, window, *argv):
         focus = ["windowactivate", "--sync", str(window)] if window else []
-        self.x("xdotool", *focus, "type", "--delay", "20", "--", text, check=True)
+        self.x("xdotool", *focus, *argv, check=True)
+
+    def add_setup(self, app, editor, name):
+        """In the open editor: a setup named so, ringing Every Day at 07:00, saved by Enter in
+        the name box."""
+        self.type(name, window=editor)
+        self.keys("Tab", "Down", "Tab", "ctrl+a")  # When: Never -> Every Day; then the time box
+        self.type("07:00")
+        self.keys("shift+Tab", "shift+Tab", "Return")
+        wait_for(lambda: not self.find("Meridex Setup", app), what=f"the editor to close on {name}")
 
     def menu(self, app, wid, item):
         """Chooses `item` of the main window's popup menu, opened with a right click on its
@@ -328,6 +362,15 @@ class Session:
                 if attempt == 2:
                     raise
                 self.x("xdotool", "key", "Escape")
+        self._pick(app, item)
+
+    def menu_key(self, app, wid, item):
+        """Chooses `item` of the popup menu opened with the Menu key in the window."""
+        self.keys("Menu", window=wid)
+        wait_for(lambda: self.popups(app), what="the popup menu on the Menu key")
+        self._pick(app, item)
+
+    def _pick(self, app, item):
         self.keys(*["Down"] * (MENU.index(item) + 1), "Return")
         wait_for(lambda: not self.popups(app), what="popup menu to close")
 
@@ -363,7 +406,7 @@ class Session:
     def geometry(self, wid):
         """The window's place and size with the window manager's frame: (x, y, width, height)."""
         x, y, w, h = self.client(wid)
-        extents = self.x("xprop", "-id", str(wid), "_NET_FRAME_EXTENTS").partition("=")[2]
+        extents = self.prop("_NET_FRAME_EXTENTS", wid).partition("=")[2]
         left, right, top, bottom = [int(n) for n in re.findall(r"\d+", extents)] or [0] * 4
         return x - left, y - top, w + left + right, h + top + bottom
 

@@ -5,7 +5,6 @@ alert with its text, the main window with its named zone lists and readable cloc
 menu's checkable items, the setup editor and the date picker. Every control that can take the
 focus has a role and a name, and one control at most says it has the focus."""
 import os
-import subprocess
 import time
 
 from harness import Failure, Session, check, main, wait_for
@@ -18,11 +17,7 @@ NAMELESS_ROLES = {"filler", "unknown", "invalid", "redundant object"}
 
 def start_bus(s):
     """A session bus and the accessibility bus on it, for the program and for this script."""
-    bus = s.spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                  stdout=subprocess.PIPE)
-    address = bus.stdout.readline().decode().strip()
-    check(address, "dbus-daemon gave no address")
-    s.env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
+    s.env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"] = s.bus()
     s.env.pop("NO_AT_BRIDGE", None)
     s.spawn("at-spi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
 
@@ -31,31 +26,24 @@ def states(node, pyatspi):
     return {pyatspi.stateToString(s) for s in node.getState().getStates()}
 
 
+def children(node):
+    return [c for c in map(node.getChildAtIndex, range(node.childCount)) if c is not None]
+
+
 def walk(node):
-    for found, _ in walk_paths(node):
-        yield found
+    return (found for found, _ in walk_paths(node))
 
 
 def walk_paths(node, path=()):
     """The node and all below it, each with the ids of the nodes from `node` down to it."""
-    path = path + (id(node),)
-    yield node, path
-    for i in range(node.childCount):
-        child = node.getChildAtIndex(i)
-        if child is not None:
-            yield from walk_paths(child, path)
+    yield node, path + (id(node),)
+    for child in children(node):
+        yield from walk_paths(child, path + (id(node),))
 
 
 def window_of(pyatspi, pid, name):
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is not None and app.get_process_id() == pid:
-            for j in range(app.childCount):
-                top = app.getChildAtIndex(j)
-                if top is not None and top.name == name:
-                    return top
-    return None
+    apps = [a for a in children(pyatspi.Registry.getDesktop(0)) if a.get_process_id() == pid]
+    return next((top for a in apps for top in children(a) if top.name == name), None)
 
 
 def audit(root, pyatspi, what):
@@ -139,16 +127,15 @@ def test(ctx):
         s.keys("Escape")
         wait_for(lambda: not s.popups(app), what="the menu to close")
 
+        def audited(title, what):
+            s.window(title, app)
+            return audit(wait_for(lambda: window_of(pyatspi, app.pid, title)), pyatspi, what)
         s.menu(app, clock, "Setup")
-        s.window("Meridex Setup", app)
-        editor = wait_for(lambda: window_of(pyatspi, app.pid, "Meridex Setup"))
-        parts = audit(editor, pyatspi, "setup editor")
+        parts = audited("Meridex Setup", "setup editor")
         sound = [parts[n].getRoleName() for n in parts if n.startswith("Select Sound File to play: ")]
         check(sound == ["push button"], f"the sound box reads as {sound}")
         s.keys("Tab", "Down", "Down", "Down", "Down", "Tab", "F4")  # Once, then the date
-        s.window("Pick Alarm Date", app)
-        picker = wait_for(lambda: window_of(pyatspi, app.pid, "Pick Alarm Date"))
-        parts = audit(picker, pyatspi, "date picker")
+        parts = audited("Pick Alarm Date", "date picker")
         for name in ("Previous month", "Next month"):
             check(name in parts, f"date picker: nothing named {name!r}")
         today = [n for n in parts if "Monday" in n and "December" in n and "7" in n and "2026" in n]

@@ -7,14 +7,7 @@ Enter on the Save button; a second setup whose one-time alarm's day is picked in
 every window closed with keys. The settings file then holds both setups."""
 import wave
 
-from harness import MENU, Session, check, main, read_ini, wait_for
-
-
-def menu_key(s, app, clock, item):
-    s.keys("Menu", window=clock)
-    wait_for(lambda: s.popups(app), what="the popup menu on the Menu key")
-    s.keys(*["Down"] * (MENU.index(item) + 1), "Return")
-    wait_for(lambda: not s.popups(app), what="the popup menu to close")
+from harness import Session, check, main, wait_for
 
 
 def answer(s, app, clock, editor_title):
@@ -37,10 +30,10 @@ def test(ctx):
                       env_extra={"LC_ALL": "en_US.UTF-8"}, faketime="2026-12-07 06:00:00")
         clock = s.window("Meridex", app)
         width = s.geometry(clock)[2]
-        menu_key(s, app, clock, "Small")
+        s.menu_key(app, clock, "Small")
         wait_for(lambda: s.geometry(clock)[2] < width, what="the Small size")
 
-        menu_key(s, app, clock, "Setup")
+        s.menu_key(app, clock, "Setup")
         editor = s.window("Meridex Setup", app)
         s.type("Daily", window=editor)
         s.keys("Tab", "Down", "Tab", "ctrl+a")  # Every Day, then the time
@@ -56,7 +49,7 @@ def test(ctx):
         wait_for(lambda: not s.find("Meridex Setup", app), what="the editor to close on Save")
         s.window("Meridex - Daily", app)
 
-        menu_key(s, app, clock, "Setup")
+        s.menu_key(app, clock, "Setup")
         editor = s.window("Meridex Setup", app)
         s.keys("ctrl+a", window=editor)
         s.type("Trip")
@@ -65,7 +58,7 @@ def test(ctx):
         s.window("Meridex - Trip", app)
 
         # Trip becomes a one-time alarm on the day a week from today, picked in the calendar.
-        menu_key(s, app, clock, "Setup")
+        s.menu_key(app, clock, "Setup")
         editor = s.window("Meridex Setup", app)
         s.keys("Tab", "Down", "Down", "Down", "Down", "Tab", "F4", window=editor)  # Once; picker
         picker = s.window("Pick Alarm Date", app)
@@ -86,11 +79,9 @@ def test(ctx):
 
         s.keys("alt+F4", window=clock)
         check(app.wait_exit() == 0, "meridex failed at its close")
-        ini = read_ini(app.ini)
-        stored = [ini.get(*key, fallback=None) for key in (
-            ("Settings", "Setup0"), ("Settings", "Setup1"), ("Settings", "Small"),
-            ("Daily", "AlarmTimeGMT"), ("Daily", "When"), ("Daily", "Sound"),
-            ("Trip", "AlarmTimeGMT"), ("Trip", "When"))]
+        stored = app.stored("Settings/Setup0", "Settings/Setup1", "Settings/Small",
+                            "Daily/AlarmTimeGMT", "Daily/When", "Daily/Sound",
+                            "Trip/AlarmTimeGMT", "Trip/When")
         check(stored == ["Daily", "Trip", "True", "07:00:00", '" 1"', str(sound),
                          "2026-12-14 07:00:00", '" 4"'], f"stored: {stored}")
 

@@ -8,7 +8,6 @@ this binary in the map's folder; choosing it again removes it. A session that en
 keeps the choices made."""
 import shlex
 import signal
-import subprocess
 import tempfile
 from pathlib import Path
 
@@ -18,20 +17,17 @@ ENTRY = Path(".config", "autostart", "io.github.meridex_clock.Meridex.desktop")
 
 
 def shown(s, wid):
-    on_top = s.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING").split()[-1:] == [hex(wid)]
-    return on_top and "Normal" in s.x("xprop", "-id", str(wid), "WM_STATE")
+    return s.stacking()[-1:] == [wid] and "Normal" in s.prop("WM_STATE", wid)
 
 
 def test(ctx):
     with Session(ctx.work) as s, Session(ctx.work / "display2") as s2:
-        bus = s.spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--print-address"],
-                      stdout=subprocess.PIPE)
         home, runtime = ctx.work / "home", {"XDG_RUNTIME_DIR": s.env["XDG_RUNTIME_DIR"]}
-        for env in ({"DBUS_SESSION_BUS_ADDRESS": bus.stdout.readline().decode().strip()}, {}):
+        for env in ({"DBUS_SESSION_BUS_ADDRESS": s.bus()}, {}):
             first = s.start(ctx.meridex, home=home, cwd=ctx.assets, env_extra=env)
             wid = s.window("Meridex", first)
             s.menu(first, wid, "Minimize")
-            wait_for(lambda: "Iconic" in s.x("xprop", "-id", str(wid), "WM_STATE"), what="icon")
+            wait_for(lambda: "Iconic" in s.prop("WM_STATE", wid), what="icon")
             # With the bus the later start has a runtime folder of its own: only the bus tells.
             alone = {"XDG_RUNTIME_DIR": tempfile.mkdtemp(dir=s.tmp)} if env else {}
             second = s.start(ctx.meridex, home=home, name="second", env_extra={**env, **alone})
@@ -58,8 +54,8 @@ def test(ctx):
             # A choice is in the file at once, kept through a kill and read back at the next start
             # (there the same choice turns it off).
             s.menu(first, wid, "Local 24 hrs")
-            wait_for(lambda: read_ini(first.ini).get("Settings", "chk24hLocal", fallback="")
-                     == ("1" if env else "0"), what="Local 24 hrs in the file, with no close")
+            wait_for(lambda: first.stored("Settings/chk24hLocal") == ["1" if env else "0"],
+                     what="Local 24 hrs in the file, with no close")
             s.stop(first.proc, signal.SIGKILL)
 
 main(test)

@@ -74,9 +74,8 @@ def test(ctx):
                     s.menu(app, clock, "Small")
                 wait_for(lambda: not faults(picture(s, clock), float(scale)), 10,
                          lambda: f"{size} at {scale}x: {faults(picture(s, clock), float(scale))}")
-        area = [int(n) for n in re.findall(r"\d+", s.x("xprop", "-root", "_NET_WORKAREA"))]
-        icon = s.x("xprop", "-id", str(clock), "_NET_WM_ICON")
-        check("_NET_WM_ICON(CARDINAL)" in icon, "the window has no icon")
+        area = [int(n) for n in re.findall(r"\d+", s.prop("_NET_WORKAREA"))]
+        check("_NET_WM_ICON(CARDINAL)" in s.prop("_NET_WM_ICON", clock), "the window has no icon")
         mine = centre(s.geometry(clock))
         app.set_clock("2026-12-07 06:59:58")
         for item, title, keys in WINDOWS:

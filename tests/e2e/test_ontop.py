@@ -2,18 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Always On Top from the popup menu sets _NET_WM_STATE_ABOVE on the real window; choosing it
 again clears it."""
-import re
-
 from harness import Session, check, main, wait_for
 
 
 def above(s, wid):
-    return "_NET_WM_STATE_ABOVE" in s.x("xprop", "-id", str(wid), "_NET_WM_STATE")
-
-
-def stacking(s):
-    return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+",
-                                           s.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING"))]
+    return "_NET_WM_STATE_ABOVE" in s.prop("_NET_WM_STATE", wid)
 
 
 def test(ctx):
@@ -25,10 +18,10 @@ def test(ctx):
         # Another above-others window, put over the clock and given the focus, loses the top
         # within a tick and keeps the focus.
         other = s.spawn("xmessage", ["xmessage", "-geometry", "400x300+0+0", "covering"])
-        cover = wait_for(lambda: next((w for w, _, t in s.windows() if t == "xmessage"), 0))
+        cover = wait_for(lambda: s.titled("xmessage"))
         s.x("wmctrl", "-i", "-r", str(cover), "-b", "add,above", check=True)
         s.x("xdotool", "windowmove", str(wid), "10", "10", "windowactivate", "--sync", str(cover))
-        wait_for(lambda: stacking(s).index(wid) > stacking(s).index(cover),
+        wait_for(lambda: (order := s.stacking()).index(wid) > order.index(cover),
                  what="the clock back above the covering window")
         check(int(s.x("xdotool", "getactivewindow")) == cover, "the clock took the focus")
         s.stop(other)

@@ -8,14 +8,6 @@ import shutil
 from harness import Session, check, main, read_ini, wait_for
 
 
-def add_setup(s, app, editor, name):
-    s.type(name, window=editor)
-    s.keys("Tab", "Down", "Tab", "ctrl+a")  # When: Never -> Every Day; then the time box
-    s.type("07:00")
-    s.keys("shift+Tab", "shift+Tab", "Return")  # Enter in the name box: Save
-    wait_for(lambda: not s.find("Meridex Setup", app), what=f"the editor to close on {name}")
-
-
 def test(ctx):
     home = ctx.work / "home"
     shutil.rmtree(home, ignore_errors=True)
@@ -28,12 +20,11 @@ def test(ctx):
         editor_a = sa.window("Meridex Setup", a)
         sb.menu(b, clock_b, "Setup")
         editor_b = sb.window("Meridex Setup", b)
-        add_setup(sa, a, editor_a, "FromA")
-        add_setup(sb, b, editor_b, "FromB")
+        sa.add_setup(a, editor_a, "FromA")
+        sb.add_setup(b, editor_b, "FromB")
         sa.menu(a, clock_a, "Local 24 hrs")
         sb.menu(b, clock_b, "Other 24 hrs")
-        wait_for(lambda: read_ini(a.ini).get("Settings", "chk24hOther", fallback="") == "1",
-                 what="B's option in the file")
+        wait_for(lambda: a.stored("Settings/chk24hOther") == ["1"], what="B's option in the file")
         sa.close(clock_a)
         sb.close(clock_b)
         check(a.wait_exit() == 0 and b.wait_exit() == 0, "a clock failed at its close")
@@ -43,7 +34,7 @@ def test(ctx):
         check(sorted(names) == ["FromA", "FromB"], f"listed setups: {names}")
         for name in names:
             check(ini.get(name, "AlarmTimeGMT", fallback=None) == "07:00:00", f"{name}'s alarm")
-        options = [settings.get("chk24hLocal"), settings.get("chk24hOther")]
+        options = a.stored("Settings/chk24hLocal", "Settings/chk24hOther")
         check(options == ["1", "1"], f"chk24hLocal, chk24hOther: {options}")
 
 

@@ -16,7 +16,7 @@ import os
 import re
 import time
 
-from harness import MENU, WINDOW_MANAGERS, Failure, Session, check, main, read_ini, wait_for, write_ini
+from harness import WINDOW_MANAGERS, Failure, Session, check, main, read_ini, wait_for, write_ini
 
 WM = os.environ.get("MERIDEX_WM", "openbox")
 PLACE = {"Left": "4500", "Top": "3000"}  # 300, 200 px
@@ -27,10 +27,6 @@ CONTENT = {"normal": (397, 153), "Small": (224, 79), "Mini": (121, 69)}
 ONLY_BY_THE_MANAGER = {"marco"}
 
 
-def net_state(s, wid):
-    return s.x("xprop", "-id", str(wid), "_NET_WM_STATE")
-
-
 def urgent(s, wid):
     flags = re.findall(r"0x[0-9a-f]+", s.x("xprop", "-id", str(wid), "-f", "WM_HINTS", "32x",
                                           " $0", "WM_HINTS"))
@@ -38,7 +34,7 @@ def urgent(s, wid):
 
 
 def active(s):
-    found = re.search(r"0x[0-9a-f]+", s.x("xprop", "-root", "_NET_ACTIVE_WINDOW"))
+    found = re.search(r"0x[0-9a-f]+", s.prop("_NET_ACTIVE_WINDOW"))
     return int(found[0], 16) if found else 0
 
 
@@ -61,13 +57,9 @@ def above(s, wid, other):
     return order.index(frame_of(s, wid)) < order.index(frame_of(s, other))
 
 
-def wm_state(s, wid):
-    return s.x("xprop", "-id", str(wid), "WM_STATE")
-
-
 def settled(s, wid):
     """Waits until the manager has framed the window and its place and size hold still."""
-    wait_for(lambda: re.search(r"= \d", s.x("xprop", "-id", str(wid), "_NET_FRAME_EXTENTS")),
+    wait_for(lambda: re.search(r"= \d", s.prop("_NET_FRAME_EXTENTS", wid)),
              what="the frame's extents")
     seen = []
 
@@ -79,18 +71,8 @@ def settled(s, wid):
     return seen[-1][1]
 
 
-def choose(s, app, wid, item):
-    """The popup menu from the keyboard: the window is clicked on its edge otherwise, which is
-    not free when the content does not fit."""
-    s.keys("Menu", window=wid)
-    wait_for(lambda: s.popups(app), what="the popup menu")
-    s.keys(*["Down"] * (MENU.index(item) + 1), "Return")
-    wait_for(lambda: not s.popups(app), what="the popup menu to close")
-
-
 def window_of(s, title):
-    return wait_for(lambda: next((w for w, _, t in s.windows() if t == title), 0),
-                    what=f"window {title!r}")
+    return wait_for(lambda: s.titled(title), what=f"window {title!r}")
 
 
 def place(ctx, s, faults, facts):
@@ -120,7 +102,7 @@ def content(ctx, s, faults, facts):
         heights = []
         for size, item in (("Small", None), ("Mini", "Mini"), ("normal", "Mini")):
             if item:
-                choose(s, app, wid, item)
+                s.menu_key(app, wid, item)  # a click on the edge misses content that does not fit
             _, _, width, height = settled(s, wid)
             heights.append(str(height))
             need = [n * scale for n in CONTENT[size]]
@@ -136,7 +118,7 @@ def on_top_and_icon(ctx, s, faults, facts):
     app = s.start(ctx.meridex, home=home, ini={"Settings": dict(PLACE, AlwaysOnTop="True")})
     clock = s.window("Meridex", app)
     settled(s, clock)
-    wait_for(lambda: "_NET_WM_STATE_ABOVE" in net_state(s, clock), what="the clock above")
+    wait_for(lambda: "ABOVE" in s.prop("_NET_WM_STATE", clock), what="the clock above")
     s.spawn("other", ["xmessage", "-name", "other", "-geometry", "300x150+800+600", "other"])
     other = window_of(s, "other")
     s.x("xdotool", "windowactivate", "--sync", str(other))
@@ -151,7 +133,7 @@ def on_top_and_icon(ctx, s, faults, facts):
             s.x("xdotool", "windowactivate", "--sync", str(cover))
             covered = time.monotonic()
         took += active(s) == clock
-        attention += "DEMANDS_ATTENTION" in net_state(s, clock) or urgent(s, clock)
+        attention += "DEMANDS_ATTENTION" in s.prop("_NET_WM_STATE", clock) or urgent(s, clock)
         if cover and restacked is None and above(s, clock, cover):
             restacked = time.monotonic() - covered
         time.sleep(0.1)
@@ -167,10 +149,10 @@ def on_top_and_icon(ctx, s, faults, facts):
 
     if cover:
         s.stop(s.procs[-1])  # the covering window
-    choose(s, app, clock, "Always On Top")
-    choose(s, app, clock, "Minimize")
+    s.menu_key(app, clock, "Always On Top")
+    s.menu_key(app, clock, "Minimize")
     try:
-        wait_for(lambda: "Iconic" in wm_state(s, clock), 10, "an icon")
+        wait_for(lambda: "Iconic" in s.prop("WM_STATE", clock), 10, "an icon")
         facts["minimize"] = "ok"
     except Failure as failure:
         facts["minimize"] = "does nothing"
@@ -186,16 +168,17 @@ def on_top_and_icon(ctx, s, faults, facts):
                      env_extra={"DESKTOP_STARTUP_ID": launch})
     check(second.wait_exit() == 0, f"the second start ended with {second.proc.returncode}")
     # The launch is the first clock's now: the desktop ends its busy feedback on that.
-    if f'"{launch}"' not in s.x("xprop", "-id", str(clock), "_NET_STARTUP_ID"):
+    if f'"{launch}"' not in s.prop("_NET_STARTUP_ID", clock):
         faults.append("second start: the first clock does not carry the launch's startup id")
     try:
-        wait_for(lambda: "Normal" in wm_state(s, clock) and active(s) == clock
+        wait_for(lambda: "Normal" in s.prop("WM_STATE", clock) and active(s) == clock
                  and above(s, clock, other), 10,
                  "the clock back in front with the focus")
         facts["second start"] = "in front"
     except Failure as failure:
-        facts["second start"] = (f"{'restored' if 'Normal' in wm_state(s, clock) else 'icon'}"
-                                 f"{', asks attention' if 'ATTENTION' in net_state(s, clock) else ''}")
+        facts["second start"] = (
+            f"{'restored' if 'Normal' in s.prop('WM_STATE', clock) else 'icon'}"
+            f"{', asks attention' if 'ATTENTION' in s.prop('_NET_WM_STATE', clock) else ''}")
         faults.append(f"second start: {failure}")
 
 

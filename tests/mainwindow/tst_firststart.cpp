@@ -17,17 +17,13 @@ private slots:
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QList<int>>("shown"); // row, +0.5, DST
         const QDate winter(2026, 12, 7), summer(2026, 7, 1);
-        QTest::newRow("India") << "" << QByteArray("Asia/Kolkata") << winter << QList{6, 1, 0};
-        QTest::newRow("New York, summer")
-            << "" << QByteArray("America/New_York") << summer << QList{16, 0, 1};
-        QTest::newRow("Adelaide, summer")
-            << "" << QByteArray("Australia/Adelaide") << winter << QList{2, 1, 1};
-        QTest::newRow("Newfoundland")
-            << "" << QByteArray("America/St_Johns") << winter << QList{15, 1, 0};
-        QTest::newRow("Nepal: no row")
-            << "" << QByteArray("Asia/Kathmandu") << winter << QList{0, 0, 0};
-        QTest::newRow("stored stays")
-            << "3" << QByteArray("Asia/Kolkata") << winter << QList{3, 0, 0};
+        using Z = QByteArray;
+        row("India", "", Z("Asia/Kolkata"), winter, QList{6, 1, 0});
+        row("New York, summer", "", Z("America/New_York"), summer, QList{16, 0, 1});
+        row("Adelaide, summer", "", Z("Australia/Adelaide"), winter, QList{2, 1, 1});
+        row("Newfoundland", "", Z("America/St_Johns"), winter, QList{15, 1, 0});
+        row("Nepal: no row", "", Z("Asia/Kathmandu"), winter, QList{0, 0, 0});
+        row("stored stays", "3", Z("Asia/Kolkata"), winter, QList{3, 0, 0});
     }
     void firstStart() {
         QFETCH(QString, stored);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store never holds the window up: while its lock cannot be taken, a change made on
 // the main window is written through (no close needed) but kept in memory and reads back, the
-// clock ticks and rings, one message tells of it, and it reaches the file once the lock is free;
-// two clocks on one file keep each other's changes.
+// clock ticks and rings, one message tells of it, and it reaches the file once the lock is free.
+// (Two clocks on one file: e2e test_two_clocks, and the store's othersChangesKept.)
 #include "Fixture.h"
 #include "IniSettingsStore.h"
 
@@ -57,28 +57,6 @@ private slots:
         held.unlock(), QDir().rmdir(path), QFile::remove(path);
         QTRY_COMPARE_WITH_TIMEOUT(stored(), u"1"_s, 10'000);
         QCOMPARE(d.messages.texts().size(), 1);
-    }
-
-    // Two clocks on one settings file, each with a change of its own: both stay, while each
-    // is open and after both close, as each writes only what it changed.
-    void twoClocksOneFile() {
-        QTemporaryDir dir;
-        const QString file = dir.filePath(u"Meridex.ini"_s);
-        IniSettingsStore storeA(file), storeB(file);
-        Desk a({}, u"14:00:50"_s, &storeA), b({}, u"14:00:50"_s, &storeB);
-        a.load(), b.load();
-        QVERIFY(a.show() && b.show());
-        const auto stored = [&](const QString& key) {
-            return IniSettingsStore(file).read(u"Settings"_s, key);
-        };
-        a.choose("mnLocal24hrs");
-        QTRY_COMPARE_WITH_TIMEOUT(stored(u"chk24hLocal"_s), u"1"_s, 10'000);
-        b.choose("mnAlwaysOnTop");
-        QTRY_COMPARE_WITH_TIMEOUT(stored(u"AlwaysOnTop"_s), u"True"_s, 10'000);
-        QCOMPARE(stored(u"chk24hLocal"_s), u"1"_s);
-        QVERIFY(a.window->close() && b.window->close());
-        QCOMPARE(stored(u"chk24hLocal"_s), u"1"_s);
-        QCOMPARE(stored(u"AlwaysOnTop"_s), u"True"_s);
     }
 };
 

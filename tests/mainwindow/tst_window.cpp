@@ -23,10 +23,6 @@ private slots:
         QTest::addColumn<QString>("other");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("lines");
-        const auto row = [](const char* name, const char* local, const char* other,
-                            const char* time, const char* lines) {
-            QTest::newRow(name) << local << other << time << lines;
-        };
         // clang-format off
         row("same zone", "11", "11", "14:00:00", "02:00:00 PM|Monday, Dec 7 2026|02:00:00 PM|Monday, Dec 7 2026");
         row("Local DST alone", "11 DST 24h", "11", "14:00:00", "14:00:00|Monday, Dec 7 2026|01:00:00 PM|Monday, Dec 7 2026");
@@ -68,10 +64,6 @@ private slots:
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("kept");
-        const auto row = [](const char* name, const char* stored, const char* chosen,
-                            const char* shown, const char* kept) {
-            QTest::newRow(name) << stored << chosen << shown << kept;
-        };
         row("the third to the top", "A B C - -", "C", "C A B - -", "C A B - -");
         row("the first stays", "A B C - -", "A", "A B C - -", "A B C - -");
         row("a new name drops the fifth", "A B C E F", "D", "D A B C E", "D A B C E");
@@ -141,16 +133,14 @@ private slots:
         QTest::addColumn<QStringList>("chosen");
         QTest::addColumn<QSize>("twips");
         const Contents narrow{{"Settings", {{"chk24hLocal", "1"}, {"chk24hOther", "1"}}}};
-        QTest::newRow("normal") << Contents() << QStringList() << QSize(6075, 2700);
-        QTest::newRow("normal, both in 24 h") << narrow << QStringList() << QSize(5115, 2700);
-        QTest::newRow("Small") << Contents() << QStringList{"mnSmall"} << QSize(3475, 1580);
-        QTest::newRow("Small, both in 24 h")
-            << narrow << QStringList{"mnSmall"} << QSize(3000, 1580);
-        QTest::newRow("Mini from Small")
-            << Contents() << QStringList{"mnSmall", "mnMini"} << QSize(1920, 1440);
-        QTest::newRow("Mini, both in 24 h") << narrow << QStringList{"mnMini"} << QSize(1440, 1440);
-        QTest::newRow("Small twice")
-            << Contents() << QStringList{"mnSmall", "mnSmall"} << QSize(6075, 2700);
+        using L = QStringList;
+        row("normal", Contents(), L(), QSize(6075, 2700));
+        row("normal, both in 24 h", narrow, L(), QSize(5115, 2700));
+        row("Small", Contents(), L{"mnSmall"}, QSize(3475, 1580));
+        row("Small, both in 24 h", narrow, L{"mnSmall"}, QSize(3000, 1580));
+        row("Mini from Small", Contents(), L{"mnSmall", "mnMini"}, QSize(1920, 1440));
+        row("Mini, both in 24 h", narrow, L{"mnMini"}, QSize(1440, 1440));
+        row("Small twice", Contents(), L{"mnSmall", "mnSmall"}, QSize(6075, 2700));
     }
     void sizes() {
         QFETCH(Contents, stored);
@@ -221,8 +211,8 @@ private slots:
         auto* list = d.child<QListWidget>("lstTimeZoneLocal");
         list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(list->currentRow(), 12);
-        QWheelEvent up(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), {}, {0, 240},
-                       Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QWheelEvent up(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), {}, {0, 240}, Qt::NoButton,
+                       {}, Qt::NoScrollPhase, false);
         QApplication::sendEvent(list->viewport(), &up);
         QCOMPARE(list->currentRow(), 10);
         QCOMPARE(d.child("chkDSTLocal")->focusPolicy() == Qt::NoFocus, !size.isEmpty());

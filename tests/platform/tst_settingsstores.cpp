@@ -181,9 +181,7 @@ private slots:
     // The count is 16 bits: a full list takes no more, and the file stays as it was.
     void fullListRefusesOneMore() {
         const QString file = m_dir.filePath(u"full.ini"_s);
-        QByteArray text = "[Settings]\nnbSetup=32767\n";
-        for (int i = 0; i < 32767; ++i)
-            text += "Setup" + QByteArray::number(i) + "=S" + QByteArray::number(i) + '\n';
+        const QByteArray text = "[Settings]\nnbSetup=32767\n" + setupList(32767);
         write(file, text);
         IniSettingsStore store(file);
         QVERIFY_THROWS_EXCEPTION(RuntimeError, store.changeList(kSetups, {}, {u"One more"_s}));
@@ -200,9 +198,7 @@ private slots:
     void manySetupsReplaced() {
         const QString file = m_dir.filePath(u"many.ini"_s);
         const auto settings = [](const QByteArray& top) {
-            QByteArray text = "[Settings]\nnbSetup=10000\nTop=" + top + '\n';
-            for (int i = 0; i < 10000; ++i)
-                text += "Setup" + QByteArray::number(i) + "=S" + QByteArray::number(i) + '\n';
+            QByteArray text = "[Settings]\nnbSetup=10000\nTop=" + top + '\n' + setupList(10000);
             for (int i = 0; i < 10000; ++i)
                 text += "\n[S" + QByteArray::number(i) +
                         "]\nOtherIndex=3\nchkDSTOther=0\nchk05Other=0\nAlarmTimeGMT=07:00:00\n"
@@ -232,6 +228,13 @@ private slots:
 
 private:
     static const inline NameList kSetups{u"Settings"_s, u"nbSetup"_s, u"Setup"_s, 32767};
+    // "Setup0=S0" and on, one a line.
+    static QByteArray setupList(int count) {
+        QByteArray lines;
+        for (int i = 0; i < count; ++i)
+            lines += "Setup" + QByteArray::number(i) + "=S" + QByteArray::number(i) + '\n';
+        return lines;
+    }
     // As another program writes: a new file renamed over the old one.
     static void write(const QString& path, const QByteArray& text) {
         QSaveFile file(path);

@@ -34,7 +34,6 @@ private slots:
         QTest::addColumn<RestackWay>("way");
         QTest::newRow("openbox") << true << "Openbox" << RestackWay::PagerRequest;
         QTest::newRow("metacity") << true << "Metacity" << RestackWay::PagerRequest;
-        QTest::newRow("kwin") << true << "KWin" << RestackWay::PagerRequest;
         QTest::newRow("xfwm4") << false << "Xfwm4" << RestackWay::ConfigureRequest;
         QTest::newRow("marco") << false << "Metacity (Marco)" << RestackWay::None;
         QTest::newRow("fluxbox") << true << "Fluxbox" << RestackWay::ReenterLayer;

@@ -61,9 +61,9 @@ private slots:
     void timeBaseSwitch_data() {
         QTest::addColumn<QByteArray>("when");
         QTest::addColumn<QStringList>("shown"); // after "Other Time", then after "Local Time"
-        QTest::newRow("every day") << QByteArray("optWhen1") << QStringList{"09:00 PM", "07:00 AM"};
-        QTest::newRow("once: a day back")
-            << QByteArray("optWhen4") << QStringList{"6 Dec 2026 09:00 PM", "7 Dec 2026 07:00 AM"};
+        row("every day", QByteArray("optWhen1"), QStringList{"09:00 PM", "07:00 AM"});
+        row("once: a day back", QByteArray("optWhen4"),
+            QStringList{"6 Dec 2026 09:00 PM", "7 Dec 2026 07:00 AM"});
     }
     void timeBaseSwitch() {
         QFETCH(QByteArray, when);
@@ -87,17 +87,16 @@ private slots:
         const QString reserved("The name Settings is reserved for the clock's own settings. "
                                "Please choose another name for the setup.");
         const QString empty("Please type a name for the setup: an empty name cannot be stored.");
-        QTest::newRow("Settings, Save") << "Settings" << QByteArray("cmdSave") << reserved << 0;
-        QTest::newRow("Settings, OK") << "Settings" << QByteArray("cmdOK") << reserved << 0;
-        QTest::newRow("Settings, Delete") << "Settings" << QByteArray("cmdDelete") << reserved << 0;
-        QTest::newRow("empty, Save") << "" << QByteArray("cmdSave") << empty << 0;
-        QTest::newRow("blanks, OK") << "   " << QByteArray("cmdOK") << empty << 0;
+        for (const char* button : {"cmdSave", "cmdOK", "cmdDelete"})
+            QTest::addRow("Settings, %s", button)
+                << "Settings" << QByteArray(button) << reserved << 0;
+        row("empty, Save", "", QByteArray("cmdSave"), empty, 0);
+        row("blanks, OK", "   ", QByteArray("cmdOK"), empty, 0);
         // The count is stored in 16 bits.
-        QTest::newRow("a new name with 32767 listed, Save")
-            << "One more" << QByteArray("cmdSave")
-            << "There are 32767 setups, the most the clock can keep. Please delete one before "
-               "adding another."
-            << 32766;
+        row("a new name with 32767 listed, Save", "One more", QByteArray("cmdSave"),
+            "There are 32767 setups, the most the clock can keep. Please delete one before "
+            "adding another.",
+            32766);
     }
     void refusedNames() {
         QFETCH(QString, name);
@@ -148,20 +147,18 @@ private slots:
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QStringList>("stored"); // AlarmTimeGMT, When
-        const auto row = [](const char* name, const char* typed, const char* then,
-                            const char* button, const char* time, QStringList stored) {
-            QTest::newRow(name) << typed << QByteArray(then) << QByteArray(button) << time
-                                << stored;
-        };
+        using B = QByteArray;
+        using L = QStringList;
         // A first start's Local zone (GMT here) is not yet stored: the editor takes the zone the
         // clock shows.
-        row("first start", "Rome", "", "cmdSave", "06:30", {"06:30:00", " 3"});
-        row("new name, 24-hour time", "Tokyo", "", "cmdSave", "06:30", {"20:30:00", " 3"});
-        row("listed name, 12-hour time", "London", "", "cmdSave", "7:15 PM", {"09:15:00", " 3"});
-        row("another listed name, Tab, Save", "Paris", "Tab", "cmdSave", "06:30",
-            {"20:30:00", " 3"});
-        row("another listed name, OK", "Paris", "", "cmdOK", "06:30", {"20:30:00", " 3"});
-        row("a wheel turn, OK", "", "wheel", "cmdOK", "06:30", {"20:30:00", " 3"});
+        row("first start", "Rome", B(), B("cmdSave"), "06:30", L{"06:30:00", " 3"});
+        row("new name, 24-hour time", "Tokyo", B(), B("cmdSave"), "06:30", L{"20:30:00", " 3"});
+        row("listed name, 12-hour time", "London", B(), B("cmdSave"), "7:15 PM",
+            L{"09:15:00", " 3"});
+        row("another listed name, Tab, Save", "Paris", B("Tab"), B("cmdSave"), "06:30",
+            L{"20:30:00", " 3"});
+        row("another listed name, OK", "Paris", B(), B("cmdOK"), "06:30", L{"20:30:00", " 3"});
+        row("a wheel turn, OK", "", B("wheel"), B("cmdOK"), "06:30", L{"20:30:00", " 3"});
     }
     void saveStoresTheAlarm() {
         QFETCH(QString, name);
@@ -234,8 +231,8 @@ private slots:
     void enterOnAButton_data() {
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<bool>("londonKept");
-        QTest::newRow("Cancel") << QByteArray("cmdCancel") << true;
-        QTest::newRow("Delete") << QByteArray("cmdDelete") << false;
+        row("Cancel", QByteArray("cmdCancel"), true);
+        row("Delete", QByteArray("cmdDelete"), false);
     }
     void enterOnAButton() {
         QFETCH(QByteArray, button);
@@ -252,12 +249,11 @@ private slots:
     void datePicker_data() {
         QTest::addColumn<QString>("actions");    // in the picker, before Escape
         QTest::addColumn<QStringList>("stored"); // AlarmTimeGMT, When
-        QTest::newRow("a day clicked") << "17" << QStringList{"2026-12-16 21:00:00", " 4"};
-        QTest::newRow("Enter on the highlighted day")
-            << "Down Return" << QStringList{"2026-12-13 21:00:00", " 4"};
-        QTest::newRow("Space on the highlighted day")
-            << "Down Space" << QStringList{"2026-12-13 21:00:00", " 4"};
-        QTest::newRow("closed without a day") << "Down" << QStringList{"21:00:00", " 1"};
+        using L = QStringList;
+        row("a day clicked", "17", L{"2026-12-16 21:00:00", " 4"});
+        row("Enter on the highlighted day", "Down Return", L{"2026-12-13 21:00:00", " 4"});
+        row("Space on the highlighted day", "Down Space", L{"2026-12-13 21:00:00", " 4"});
+        row("closed without a day", "Down", L{"21:00:00", " 1"});
     }
     void datePicker() {
         QFETCH(QString, actions);

@@ -73,6 +73,11 @@ struct Desk {
     std::unique_ptr<frmMain> window;
 };
 
+// One row of a data table, its columns in order (a text as const char*: a QString column).
+template <typename... Columns> void row(const char* name, Columns... columns) {
+    (QTest::newRow(name) << ... << columns);
+}
+
 // Replaces a box's text by typing, as a person does.
 inline void retype(QWidget* box, const QString& text) {
     box->setFocus();
