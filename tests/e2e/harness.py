@@ -1,22 +1,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Drives the real meridex binary on an X server of its own (Xvfb with openbox), for the
-test_*.py scripts beside it, run as
-
-    python3 test_x.py --meridex BINARY --source-dir REPO --work-dir DIR
-
-A script is a function of the context (binary, assets folder, work folder) given to main():
-
-    def test(ctx):
-        with Session(ctx.work) as s:
-            app = s.start(ctx.meridex, ini={"Settings": {"currSetup": "Tokyo"}})
-            s.window("Meridex - Tokyo", app)
-
-    main(test)
-
-Exit status 0 pass, 1 fail, 77 skipped (Xvfb or openbox missing). Every process a Session
-starts is stopped by its pid when the session ends; logs stay in the work folder.
-Session(work, wm="xfwm4") runs another of the window managers in WINDOW_MANAGERS instead.
-"""
+# Drives the real meridex binary on an X server of its own (Xvfb with openbox), for the
+# test_*.py scripts beside it, run as
+#
+#     python3 test_x.py --meridex BINARY --source-dir REPO --work-dir DIR
+#
+# A script is a function of the context (binary, assets folder, work folder) given to main():
+#
+#     def test(ctx):
+#         with Session(ctx.work) as s:
+#             app = s.start(ctx.meridex, ini={"Settings": {"currSetup": "Tokyo"}})
+#             s.window("Meridex - Tokyo", app)
+#
+#     main(test)
+#
+# Exit status 0 pass, 1 fail, 77 skipped (Xvfb or openbox missing). Every process a Session
+# starts is stopped by its pid when the session ends; logs stay in the work folder.
+# Session(work, wm="xfwm4") runs another of the window managers in WINDOW_MANAGERS instead.
 
 import argparse
 import configparser
@@ -67,9 +66,9 @@ def check(condition, message):
 
 
 def wait_for(predicate, timeout=20.0, what="a condition"):
-    """Polls until predicate() gives a true value, and returns it; a Failure naming `what` (a
-    text, or a function giving one at the time) after `timeout` seconds. Deadlines are generous:
-    a busy machine must never miss them."""
+    # Polls until predicate() gives a true value, and returns it; a Failure naming `what` (a
+    # text, or a function giving one at the time) after `timeout` seconds. Deadlines are generous:
+    # a busy machine must never miss them.
     deadline = time.monotonic() + timeout
     while not (value := predicate()):
         if time.monotonic() > deadline:
@@ -80,7 +79,7 @@ def wait_for(predicate, timeout=20.0, what="a condition"):
 
 
 def read_ini(path):
-    """The settings file as QSettings wrote it: ini["Settings"]["currSetup"]."""
+    # The settings file as QSettings wrote it: ini["Settings"]["currSetup"].
     ini = configparser.RawConfigParser(strict=False)
     ini.optionxform = str  # keys keep their case
     ini.read(path, encoding="utf-8")
@@ -88,7 +87,7 @@ def read_ini(path):
 
 
 def write_ini(path, content):
-    """Writes settings text as it stands, or {section: {key: value}}."""
+    # Writes settings text as it stands, or {section: {key: value}}.
     path = Path(path)
     path.parent.mkdir(parents=True, exist_ok=True)
     if isinstance(content, dict):
@@ -101,7 +100,7 @@ def write_ini(path, content):
 
 
 def _epoch(when):
-    """Seconds since 1970 of "YYYY-MM-DD hh:mm:ss[.f]" in UTC, the zone the program runs in."""
+    # Seconds since 1970 of "YYYY-MM-DD hh:mm:ss[.f]" in UTC, the zone the program runs in.
     return datetime.fromisoformat(when).replace(tzinfo=timezone.utc).timestamp()
 
 
@@ -110,20 +109,20 @@ def _die_with_parent():
 
 
 class App:
-    """A started meridex: its process, settings file and (with faketime) movable wall clock."""
+    # A started meridex: its process, settings file and (with faketime) movable wall clock.
 
     def __init__(self, proc, home, clock_file):
         self.proc, self.pid, self.clock_file = proc, proc.pid, clock_file
         self.ini = home / ".config" / "Meridex" / "Meridex.ini"
 
     def set_clock(self, when):
-        """Moves the program's wall clock to `when`; it runs on from there at the real pace."""
+        # Moves the program's wall clock to `when`; it runs on from there at the real pace.
         tmp = self.clock_file.with_suffix(".new")
         tmp.write_text("%+.3f\n" % (_epoch(when) - time.time()))
         os.replace(tmp, self.clock_file)
 
     def stored(self, *keys):
-        """The settings file's values of "Section/Key"s ("" where there is none)."""
+        # The settings file's values of "Section/Key"s ("" where there is none).
         ini = read_ini(self.ini)
         return [ini.get(*key.split("/", 1), fallback="") for key in keys]
 
@@ -135,8 +134,8 @@ class App:
 
 
 class Session:
-    """Xvfb with openbox and, with sound=True, PulseAudio with a null sink whose monitor parec
-    records to work/sound.raw. A context manager; a failure inside leaves failure.png."""
+    # Xvfb with openbox and, with sound=True, PulseAudio with a null sink whose monitor parec
+    # records to work/sound.raw. A context manager; a failure inside leaves failure.png.
 
     def __init__(self, work, sound=False, wayland=False, wm="openbox"):
         self.work, self.sound, self.wayland, self.wm = Path(work), sound, wayland, wm
@@ -174,7 +173,7 @@ class Session:
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def spawn(self, name, argv, env=None, **popen):
-        """Starts a process that the session stops at its end; its output goes to name.log."""
+        # Starts a process that the session stops at its end; its output goes to name.log.
         with open(self.work / f"{name}.log", "ab") as log:
             popen = {"stdout": log, **popen}
             proc = subprocess.Popen(argv, env=env or self.env, stdin=subprocess.DEVNULL,
@@ -183,7 +182,7 @@ class Session:
         return proc
 
     def stop(self, proc, sig=signal.SIGTERM):
-        """Ends one process the session started (SIGKILL when it ignores `sig`)."""
+        # Ends one process the session started (SIGKILL when it ignores `sig`).
         if proc.poll() is None:
             proc.send_signal(sig)
             try:
@@ -195,8 +194,8 @@ class Session:
         return proc.returncode
 
     def start_x(self):
-        """Xvfb on a free display (it names the display through a pipe), then openbox. No reset
-        when the last client leaves: one that came and went must not shut openbox out."""
+        # Xvfb on a free display (it names the display through a pipe), then openbox. No reset
+        # when the last client leaves: one that came and went must not shut openbox out.
         read_end, write_end = os.pipe()
         self.xvfb = self.spawn("xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
                                         "1280x1024x24", "-nolisten", "tcp", "-noreset"],
@@ -225,7 +224,7 @@ class Session:
         self.stop(probe)
 
     def bus(self, name="dbus"):
-        """Starts a session bus that the session stops at its end; its address."""
+        # Starts a session bus that the session stops at its end; its address.
         bus = self.spawn(name, ["dbus-daemon", "--session", "--nofork", "--print-address"],
                          stdout=subprocess.PIPE)
         address = bus.stdout.readline().decode().strip()
@@ -233,7 +232,7 @@ class Session:
         return address
 
     def start_wayland(self):
-        """Instead of Xvfb, weston with XWayland: WAYLAND_DISPLAY and DISPLAY as on a desktop."""
+        # Instead of Xvfb, weston with XWayland: WAYLAND_DISPLAY and DISPLAY as on a desktop.
         self.env["WAYLAND_DISPLAY"] = "wayland-mdx"  # in the session's own XDG_RUNTIME_DIR
         self.spawn("weston", ["weston", "--backend=headless-backend.so", "--xwayland",
                               "--socket=wayland-mdx"])
@@ -254,8 +253,8 @@ class Session:
                  what="recorder on the null sink")
 
     def x(self, *argv, check=False, timeout=30):
-        """Runs a tool (xdotool, xprop, wmctrl, import, ...) on the session's display; its
-        output. A failed tool is a Failure with check=True, else an empty or partial answer."""
+        # Runs a tool (xdotool, xprop, wmctrl, import, ...) on the session's display; its
+        # output. A failed tool is a Failure with check=True, else an empty or partial answer.
         done = subprocess.run(argv, env=self.env, capture_output=True, timeout=timeout)
         if check and done.returncode != 0:
             raise Failure(f"{' '.join(argv)}: {done.stderr.decode(errors='replace')}")
@@ -263,9 +262,9 @@ class Session:
 
     def start(self, binary, ini=None, home=None, cwd=None, faketime=None, name="meridex",
               env_extra=None):
-        """Starts meridex in a fresh home (or `home`) holding `ini`, in TZ=UTC unless `env_extra`
-        says otherwise (TZ=None: the machine's zone, /etc/localtime); with faketime ("YYYY-MM-DD hh:mm:ss", UTC) its wall clock starts there
-        and App.set_clock moves it."""
+        # Starts meridex in a fresh home (or `home`) holding `ini`, in TZ=UTC unless `env_extra`
+        # says otherwise (TZ=None: the machine's zone, /etc/localtime); with faketime ("YYYY-MM-DD hh:mm:ss", UTC) its wall clock starts there
+        # and App.set_clock moves it.
         home = Path(home or self.work / f"home-{name}")
         env = dict(self.env, HOME=str(home), XDG_CONFIG_HOME=str(home / ".config"),
                    QT_QPA_PLATFORM="xcb", TZ="UTC")
@@ -288,30 +287,30 @@ class Session:
         return App(self.spawn(name, [str(binary)], env=env, cwd=cwd or self.work), home, clock)
 
     def windows(self):
-        """The windows openbox manages: [(id, pid, title)]."""
+        # The windows openbox manages: [(id, pid, title)].
         lines = (line.split(None, 4) + [""] for line in self.x("wmctrl", "-l", "-p").splitlines())
         return [(int(f[0], 16), int(f[2]), f[4]) for f in lines]
 
     def titled(self, title):
-        """The id of a managed window of any program titled exactly so, or None."""
+        # The id of a managed window of any program titled exactly so, or None.
         return next((w for w, _, t in self.windows() if t == title), None)
 
     def prop(self, name, wid="root"):
-        """xprop's line of a property of the window (or of the root window)."""
+        # xprop's line of a property of the window (or of the root window).
         return self.x("xprop", *(["-root"] if wid == "root" else ["-id", str(wid)]), name)
 
     def stacking(self):
-        """The managed windows, bottom to top."""
+        # The managed windows, bottom to top.
         stacking = self.prop("_NET_CLIENT_LIST_STACKING")
         return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", stacking)]
 
     def find(self, title, app):
-        """The id of `app`'s managed window whose whole title matches the pattern, or None."""
+        # The id of `app`'s managed window whose whole title matches the pattern, or None.
         mine = (w for w, pid, t in self.windows() if pid == app.pid and re.fullmatch(title, t))
         return next(mine, None)
 
     def window(self, title, app, timeout=20.0):
-        """Waits for `app`'s window titled so (a regular expression) and returns its id."""
+        # Waits for `app`'s window titled so (a regular expression) and returns its id.
         def seen():
             if app.proc.poll() is not None:
                 raise Failure(f"meridex ended ({app.proc.returncode}) before {title!r} showed")
@@ -319,12 +318,12 @@ class Session:
         return wait_for(seen, timeout, lambda: f"window {title!r} (windows: {self.windows()})")
 
     def popups(self, app):
-        """`app`'s open popup menus: mapped windows that no window manager frames."""
+        # `app`'s open popup menus: mapped windows that no window manager frames.
         shown = self.x("xdotool", "search", "--onlyvisible", "--pid", str(app.pid)).split()
         return [w for w in shown if "Redirect State: yes" in self.x("xwininfo", "-id", w)]
 
     def keys(self, *keys, window=None):
-        """Presses keys (xdotool names: "Return", "ctrl+a"), in `window` when given."""
+        # Presses keys (xdotool names: "Return", "ctrl+a"), in `window` when given.
         self._xdotool(window, "key", "--clearmodifiers", "--delay", "50", *keys)
 
     def type(self, text, window=None):
@@ -335,8 +334,8 @@ class Session:
         self.x("xdotool", *focus, *argv, check=True)
 
     def add_setup(self, app, editor, name):
-        """In the open editor: a setup named so, ringing Every Day at 07:00, saved by Enter in
-        the name box."""
+        # In the open editor: a setup named so, ringing Every Day at 07:00, saved by Enter in
+        # the name box.
         self.type(name, window=editor)
         self.keys("Tab", "Down", "Tab", "ctrl+a")  # When: Never -> Every Day; then the time box
         self.type("07:00")
@@ -344,8 +343,8 @@ class Session:
         wait_for(lambda: not self.find("Meridex Setup", app), what=f"the editor to close on {name}")
 
     def menu(self, app, wid, item):
-        """Chooses `item` of the main window's popup menu, opened with a right click on its
-        right edge (clear of the two frames in every size), with the arrow keys."""
+        # Chooses `item` of the main window's popup menu, opened with a right click on its
+        # right edge (clear of the two frames in every size), with the arrow keys.
         # A window just restored from an icon may still report its old place, and the click then
         # lands on the desktop (openbox's own menu opens): close that and click again, as a
         # person would.
@@ -365,7 +364,7 @@ class Session:
         self._pick(app, item)
 
     def menu_key(self, app, wid, item):
-        """Chooses `item` of the popup menu opened with the Menu key in the window."""
+        # Chooses `item` of the popup menu opened with the Menu key in the window.
         self.keys("Menu", window=wid)
         wait_for(lambda: self.popups(app), what="the popup menu on the Menu key")
         self._pick(app, item)
@@ -375,8 +374,8 @@ class Session:
         wait_for(lambda: not self.popups(app), what="popup menu to close")
 
     def server_time(self):
-        """The X server's time now (ms), as a launcher writes it into a startup id: read from
-        the notice of a property changed on the root window."""
+        # The X server's time now (ms), as a launcher writes it into a startup id: read from
+        # the notice of a property changed on the root window.
         xlib = ctypes.CDLL("libX11.so.6")
         xlib.XOpenDisplay.restype = ctypes.c_void_p
         xlib.XDefaultRootWindow.restype = ctypes.c_ulong
@@ -398,30 +397,30 @@ class Session:
             xlib.XCloseDisplay(d)
 
     def client(self, wid):
-        """The window without the manager's frame: (x, y, width, height)."""
+        # The window without the manager's frame: (x, y, width, height).
         info = self.x("xwininfo", "-id", str(wid), check=True)
         return tuple(int(re.search(rf"{k}:\s*(-?\d+)", info)[1]) for k in
                      ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
     def geometry(self, wid):
-        """The window's place and size with the window manager's frame: (x, y, width, height)."""
+        # The window's place and size with the window manager's frame: (x, y, width, height).
         x, y, w, h = self.client(wid)
         extents = self.prop("_NET_FRAME_EXTENTS", wid).partition("=")[2]
         left, right, top, bottom = [int(n) for n in re.findall(r"\d+", extents)] or [0] * 4
         return x - left, y - top, w + left + right, h + top + bottom
 
     def close(self, wid):
-        """Closes the window as its title bar's close button does."""
+        # Closes the window as its title bar's close button does.
         self.x("wmctrl", "-i", "-c", str(wid), check=True)
 
     def grab(self, window="root", facts="%#"):
-        """Facts of the window's picture as ImageMagick formats them: "%#" a hash of its pixels,
-        "%k" its number of colours."""
+        # Facts of the window's picture as ImageMagick formats them: "%#" a hash of its pixels,
+        # "%k" its number of colours.
         return self.x("import", "-window", str(window), "-format", facts, "info:", check=True)
 
 
 def main(test, needs=("Xvfb", "openbox")):
-    """Runs test(ctx) with ctx.meridex, ctx.assets and ctx.work; exits 0, 1 or 77."""
+    # Runs test(ctx) with ctx.meridex, ctx.assets and ctx.work; exits 0, 1 or 77.
     parser = argparse.ArgumentParser()
     parser.add_argument("--meridex", type=Path, required=True)
     parser.add_argument("--source-dir", type=Path, default=Path(__file__).resolve().parents[2])

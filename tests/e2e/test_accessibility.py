@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""What a screen reader finds, read over the accessibility bus (AT-SPI): the alarm notice as an
-alert with its text, the main window with its named zone lists and readable clocks, the popup
-menu's checkable items, the setup editor and the date picker. Every control that can take the
-focus has a role and a name, and one control at most says it has the focus."""
+# What a screen reader finds, read over the accessibility bus (AT-SPI): the alarm notice as an
+# alert with its text, the main window with its named zone lists and readable clocks, the popup
+# menu's checkable items, the setup editor and the date picker. Every control that can take the
+# focus has a role and a name, and one control at most says it has the focus.
 import os
 import time
 
@@ -16,7 +16,7 @@ NAMELESS_ROLES = {"filler", "unknown", "invalid", "redundant object"}
 
 
 def start_bus(s):
-    """A session bus and the accessibility bus on it, for the program and for this script."""
+    # A session bus and the accessibility bus on it, for the program and for this script.
     s.env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"] = s.bus()
     s.env.pop("NO_AT_BRIDGE", None)
     s.spawn("at-spi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
@@ -35,7 +35,7 @@ def walk(node):
 
 
 def walk_paths(node, path=()):
-    """The node and all below it, each with the ids of the nodes from `node` down to it."""
+    # The node and all below it, each with the ids of the nodes from `node` down to it.
     yield node, path + (id(node),)
     for child in children(node):
         yield from walk_paths(child, path + (id(node),))
@@ -47,8 +47,8 @@ def window_of(pyatspi, pid, name):
 
 
 def audit(root, pyatspi, what):
-    """Fails on a control that takes the focus without a role or a name, or on two controls
-    that both say they have it; returns {name: node} of the window's named parts."""
+    # Fails on a control that takes the focus without a role or a name, or on two controls
+    # that both say they have it; returns {name: node} of the window's named parts.
     focused, parts = [], {}
     for node, path in walk_paths(root):
         st = states(node, pyatspi)
@@ -67,7 +67,7 @@ def audit(root, pyatspi, what):
 
 
 def focus_events(pyatspi, action, timeout=10.0):
-    """The objects that took the focus while `action` ran, as events on the bus tell it."""
+    # The objects that took the focus while `action` ran, as events on the bus tell it.
     from gi.repository import GLib
     seen = []
     def listener(event):

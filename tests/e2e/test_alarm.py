@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""An alarm rings in its minute: the notice shows, wholly on the screen, and the setup's own WAV
-sound, a 440 Hz tone (the built-in tone an alarm falls back on is 880 Hz), reaches the sound
-server (the null sink's monitor, recorded by parec). The server then restarts, gone for a few
-seconds: the next day's alarm is heard all the same. Snoozed for 5 minutes from the keyboard,
-that alarm survives the clock's crash and rings again, with its own sound, when a later start
-reaches its time."""
+# An alarm rings in its minute: the notice shows, wholly on the screen, and the setup's own WAV
+# sound, a 440 Hz tone (the built-in tone an alarm falls back on is 880 Hz), reaches the sound
+# server (the null sink's monitor, recorded by parec). The server then restarts, gone for a few
+# seconds: the next day's alarm is heard all the same. Snoozed for 5 minutes from the keyboard,
+# that alarm survives the clock's crash and rings again, with its own sound, when a later start
+# reaches its time.
 import signal
 import subprocess
 import time
@@ -18,9 +18,9 @@ SETTINGS = {"Settings": {"LocalIndex": "11", "currSetup": "Wake", "nbSetup": "1"
 
 
 def pitch(raw_path, start=0):
-    """The pitch in Hz of the first tenth of a second of the first sound that begins, after a
-    tenth of a second of quiet, from byte `start` on (zero crossings), or None before there is
-    that much. The tail of an earlier sound is no beginning."""
+    # The pitch in Hz of the first tenth of a second of the first sound that begins, after a
+    # tenth of a second of quiet, from byte `start` on (zero crossings), or None before there is
+    # that much. The tail of an earlier sound is no beginning.
     data = raw_path.read_bytes()
     samples, quiet = array("h", data[:len(data) // 2 * 2]), RATE // 10
     loud = (i for i, v in enumerate(samples) if abs(v) > 8000)
@@ -36,7 +36,7 @@ def pitch(raw_path, start=0):
 
 
 def rings(s, app, ctx, what, start=0):
-    """The notice comes up wholly on the screen and the file's tone reaches the sink."""
+    # The notice comes up wholly on the screen and the file's tone reaches the sink.
     notice = s.window("Alarm", app)
     x, y, width, height = s.geometry(notice)
     check(x >= 0 and y >= 0 and x + width <= 1280 and y + height <= 1024,

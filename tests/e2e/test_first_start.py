@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""A first start in India stores its Local zone (GMT+5, +0.5) at once. A setup made by keys in
-the editor: name typed, Every Day, 07:00, Enter in the name box (Save): the caption names it and
-01:30 GMT is stored (a stored alarm's ring: test_alarm, test_focus, test_keyboard)."""
+# A first start in India stores its Local zone (GMT+5, +0.5) at once. A setup made by keys in
+# the editor: name typed, Every Day, 07:00, Enter in the name box (Save): the caption names it and
+# 01:30 GMT is stored (a stored alarm's ring: test_alarm, test_focus, test_keyboard).
 from harness import Session, main, wait_for
 
 

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Focus and keys as a person uses them. A stored Local row out of range keeps no row once the
-window has the focus: the alarm rings in the right minute and -1 is written back. The notice
-closes with Escape, the Other list steps three rows with Down x3. (The Menu key: test_keyboard;
-a typed listed name then Tab in the editor: tst_setupeditor's saveStoresTheAlarm.)"""
+# Focus and keys as a person uses them. A stored Local row out of range keeps no row once the
+# window has the focus: the alarm rings in the right minute and -1 is written back. The notice
+# closes with Escape, the Other list steps three rows with Down x3. (The Menu key: test_keyboard;
+# a typed listed name then Tab in the editor: tst_setupeditor's saveStoresTheAlarm.)
 from harness import Session, check, main, wait_for
 
 INI = {"Settings": {"LocalIndex": "24", "currSetup": "Rome", "nbSetup": "1", "Setup0": "Rome"},

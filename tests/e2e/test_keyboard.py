@@ -1,17 +1,17 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""The whole job with the keyboard alone: the popup menu from the Menu key, the Small size, the
-setup editor, a setup with a daily alarm and a sound file chosen in the file chooser, saved with
-Enter on the Save button; a second setup whose one-time alarm's day is picked in the calendar
-(F4, arrows, Enter), and the first one's notice, closed with Escape while the picker is open;
-every window closed with keys. The settings file then holds both setups."""
+# The whole job with the keyboard alone: the popup menu from the Menu key, the Small size, the
+# setup editor, a setup with a daily alarm and a sound file chosen in the file chooser, saved with
+# Enter on the Save button; a second setup whose one-time alarm's day is picked in the calendar
+# (F4, arrows, Enter), and the first one's notice, closed with Escape while the picker is open;
+# every window closed with keys. The settings file then holds both setups.
 import wave
 
 from harness import Session, check, main, wait_for
 
 
 def answer(s, app, clock, editor_title):
-    """Yes (Enter) to the question the editor may ask, until the editor has closed."""
+    # Yes (Enter) to the question the editor may ask, until the editor has closed.
     def closed():
         if (question := s.find("Meridex", app)) not in (None, clock):
             s.keys("Return", window=question)

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""One clock per person and display: a second start, with a session bus and without one, brings
-the minimised clock back to the front and ends with 0, while a start on another display runs;
-beside a frozen clock it says that the clock is not answering.
-"Start At Login" writes an autostart entry that desktop-file-validate accepts and that starts
-this binary in the map's folder; choosing it again removes it. A session that ends with a kill
-keeps the choices made."""
+# One clock per person and display: a second start, with a session bus and without one, brings
+# the minimised clock back to the front and ends with 0, while a start on another display runs;
+# beside a frozen clock it says that the clock is not answering.
+# "Start At Login" writes an autostart entry that desktop-file-validate accepts and that starts
+# this binary in the map's folder; choosing it again removes it. A session that ends with a kill
+# keeps the choices made.
 import shlex
 import signal
 import tempfile

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Looks by pixel rules, in normal and Small at 1x, 1.5x and 2x: frame lines, label boxes, one-row
-lists (see faults()). At 2x every window fits the screen's free area, the clock has its icon,
-About and Setup come up centred over it, and View Map shows the map."""
+# Looks by pixel rules, in normal and Small at 1x, 1.5x and 2x: frame lines, label boxes, one-row
+# lists (see faults()). At 2x every window fits the screen's free area, the clock has its icon,
+# About and Setup come up centred over it, and View Map shows the map.
 import re
 import subprocess
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Always On Top from the popup menu sets _NET_WM_STATE_ABOVE on the real window; choosing it
-again clears it."""
+# Always On Top from the popup menu sets _NET_WM_STATE_ABOVE on the real window; choosing it
+# again clears it.
 from harness import Session, check, main, wait_for
 
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Two clocks on two displays with one settings folder: both editors open, each adds a setup
-of its own, each clock turns on an option of its own; once both are closed the settings file
-holds both setups (listed, with their alarms) and both options."""
+# Two clocks on two displays with one settings folder: both editors open, each adds a setup
+# of its own, each clock turns on an option of its own; once both are closed the settings file
+# holds both setups (listed, with their alarms) and both options.
 import shutil
 
 from harness import Session, check, main, read_ini, wait_for

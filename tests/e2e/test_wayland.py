@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Under weston with XWayland: an X window at the stored place, written back at close. Told
-QT_QPA_PLATFORM=wayland, or with no X server answering, native, quiet, ticking and saving."""
+# Under weston with XWayland: an X window at the stored place, written back at close. Told
+# QT_QPA_PLATFORM=wayland, or with no X server answering, native, quiet, ticking and saving.
 import re
 
 from harness import Session, check, main, read_ini, wait_for, write_ini

@@ -1,16 +1,16 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""The clock under the window manager named by MERIDEX_WM (one of harness.WINDOW_MANAGERS), as
-a person on that desktop meets it:
-- the stored place stays where it was over five starts and closes;
-- the whole content shows inside the frame in all three sizes, also at twice the scale;
-- with Always On Top and another window focused, the clock neither takes the focus nor asks for
-  attention for ten seconds, and comes back above another above-others window put over it
-  within two seconds where the manager lets an application do so (ONLY_BY_THE_MANAGER);
-- Minimize turns it into an icon, and a later start with the desktop's startup id brings it
-  back in front.
-It checks everything and then fails with every fault found; the last line of its output sums up
-what it measured."""
+# The clock under the window manager named by MERIDEX_WM (one of harness.WINDOW_MANAGERS), as
+# a person on that desktop meets it:
+# - the stored place stays where it was over five starts and closes;
+# - the whole content shows inside the frame in all three sizes, also at twice the scale;
+# - with Always On Top and another window focused, the clock neither takes the focus nor asks for
+#   attention for ten seconds, and comes back above another above-others window put over it
+#   within two seconds where the manager lets an application do so (ONLY_BY_THE_MANAGER);
+# - Minimize turns it into an icon, and a later start with the desktop's startup id brings it
+#   back in front.
+# It checks everything and then fails with every fault found; the last line of its output sums up
+# what it measured.
 import json
 import os
 import re
@@ -39,7 +39,7 @@ def active(s):
 
 
 def frame_of(s, wid):
-    """The child of the root window that holds the window: its frame."""
+    # The child of the root window that holds the window: its frame.
     while True:
         parent = int(re.search(r"Parent window id: (0x[0-9a-f]+)",
                                s.x("xwininfo", "-children", "-id", str(wid)))[1], 16)
@@ -49,16 +49,16 @@ def frame_of(s, wid):
 
 
 def above(s, wid, other):
-    """Whether the window shows above the other one: the order of their frames on the root
-    window (xwininfo names the top one first), which one manager's stacking list does not
-    follow."""
+    # Whether the window shows above the other one: the order of their frames on the root
+    # window (xwininfo names the top one first), which one manager's stacking list does not
+    # follow.
     order = [int(w, 16) for w in re.findall(r"^\s+(0x[0-9a-f]+)",
                                             s.x("xwininfo", "-root", "-children"), re.M)]
     return order.index(frame_of(s, wid)) < order.index(frame_of(s, other))
 
 
 def settled(s, wid):
-    """Waits until the manager has framed the window and its place and size hold still."""
+    # Waits until the manager has framed the window and its place and size hold still.
     wait_for(lambda: re.search(r"= \d", s.prop("_NET_FRAME_EXTENTS", wid)),
              what="the frame's extents")
     seen = []
