@@ -99,10 +99,12 @@ bool frmMain::Form_Load() {
         RefreshSettings();
         WindowResize();
         m_appliedSetup = m_currSetup;
-        Timer1_Timer();
+        // The alarms are read before the first tick: that tick tests the minute the clock
+        // starts in, and an alarm due in it must be in the table by then.
         m_setupEditorOpen = false;
         m_dayNames = buildDayNames(m_locale);
         ReadAlarms();
+        Timer1_Timer();
     } catch (const RuntimeError& e) {
         reportError(e, "Form_Load");
     }

@@ -53,6 +53,7 @@ private slots:
         QTest::addColumn<QString>("moves");
         const auto row = [](const char* name, const char* moves) { QTest::newRow(name) << moves; };
         row("every due alarm in table order", "14:00:59, 14:01:00 First Once Second");
+        row("due in the minute the clock starts in", "restart 14:01:30 First Once Second");
         row("a tick early in the second shows it, a late one still rings",
             "14:00:59.998, 14:01:01.003 First Once Second");
         row("set back a little never rings twice",
@@ -70,7 +71,7 @@ private slots:
         row("a restart before due keeps it",
             "14:10:00 D, snooze 10, restart 14:15:00, 14:20:01 D@14:20");
         row("a restart an hour after due: late",
-            "14:10:00 D, snooze 5, restart 15:15:00, 15:15:01 D*@14:15");
+            "14:10:00 D, snooze 5, restart 15:15:00 D*@14:15, 15:15:01");
         row("more than an hour late: never",
             "14:10:00 D, snooze 5, restart 15:15:02, 15:15:03, ..15:16");
         row("rung, then a crash: not again",
@@ -100,21 +101,28 @@ private slots:
                 if (d.memory.read("Settings", QStringLiteral("Setup%1").arg(i)) == names[1])
                     d.memory.write("Settings", QStringLiteral("Setup%1").arg(i), "Gone");
             }
-            if (names.front() == "restart") {
-                d.clock.set(QDateTime(d.clock.now().date(), now = QTime::fromString(names[1])));
-                d.load();
-            }
-            if (names.front() == "delete" || names.front() == "restart")
+            if (names.front() == "delete")
                 continue;
+            const bool restart = names.front() == "restart";
+            if (restart)
+                names.removeFirst();
             const bool tickOn = names.front().startsWith(u'.'), slept = names.front()[0] == u'~';
             const QTime to =
                 QTime::fromString(names.takeFirst().mid(tickOn ? 2 : slept), Qt::ISODateWithMs);
             d.clock.slept += std::chrono::milliseconds(slept ? now.msecsTo(to) : 0);
-            const qsizetype before = d.sound.played().size(), shown = noticeLines(d).size();
-            do {
-                now = tickOn ? now.addSecs(1) : to;
-                d.tickAt(now);
-            } while (now < to);
+            const qsizetype before = d.sound.played().size();
+            qsizetype shown = noticeLines(d).size();
+            if (restart) {
+                d.clock.set(QDateTime(d.clock.now().date(), now = to));
+                d.load();
+                shown = 0;
+            }
+            if (!restart) {
+                do {
+                    now = tickOn ? now.addSecs(1) : to;
+                    d.tickAt(now);
+                } while (now < to);
+            }
             QStringList rang, notice, setups;
             for (const QString& sound : d.sound.played().mid(before))
                 rang << QFileInfo(sound).baseName();
