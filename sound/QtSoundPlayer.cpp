@@ -280,22 +280,22 @@ private:
     // memory is what is about to sound, and a newer request stops it at the next piece.
     void play(SoundFile* file) {
         const int rate = file ? playbackRate(file->rate()) : 48000;
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(rate),
+        const pa_sample_spec format{PA_SAMPLE_S16LE, uint32_t(rate),
                                   uint8_t(file ? file->outputChannels() : 1)};
         // A short buffer at the server: a stop is heard within a quarter of a second.
         pa_buffer_attr buffer{};
         buffer.maxlength = buffer.prebuf = buffer.minreq = buffer.fragsize = uint32_t(-1);
-        buffer.tlength = uint32_t(pa_usec_to_bytes(250'000, &spec));
+        buffer.tlength = uint32_t(pa_usec_to_bytes(250'000, &format));
         int error = 0;
         const PulseStream stream(pa_simple_new(nullptr, "Meridex", PA_STREAM_PLAYBACK, nullptr,
-                                               "Alarm", &spec, nullptr, &buffer, &error));
+                                               "Alarm", &format, nullptr, &buffer, &error));
         if (!stream) {
             m_outputs = error == PA_ERR_NOENTITY ? Outputs::None : Outputs::Unknown;
             return;
         }
         m_outputs = Outputs::Available;
         const Pcm tone = file ? Pcm{} : alarmTone(rate);
-        const qsizetype piece = qsizetype(rate / 10) * spec.channels * 2;
+        const qsizetype piece = qsizetype(rate / 10) * format.channels * 2;
         for (qsizetype offset = 0;; offset += piece) {
             const QByteArray samples =
                 file ? file->decode(rate, rate / 10).samples : tone.samples.mid(offset, piece);
