@@ -7,6 +7,7 @@
 #include "PlatformChoice.h"
 #include "QtMessageBoxes.h"
 #include "QtWindowStacking.h"
+#include "SessionBus.h"
 #include "Services.h"
 #include "SingleInstance.h"
 #include "SoundModulePlayer.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -40,9 +42,13 @@ int main(int argc, char* argv[]) {
     // The desktop's token for this start; Qt takes the X11 one out of the environment.
     const QString activationToken =
         qEnvironmentVariable("XDG_ACTIVATION_TOKEN", qEnvironmentVariable("DESKTOP_STARTUP_ID"));
+    const FontconfigWarmUp fonts;
+    const bool noBusSet = sessionbus::keepFromAutolaunching();
     DisplayOpening opening;
     QApplication app(argc, argv);
     opening.opened();
+    if (noBusSet)
+        sessionbus::adoptDisplayBus();
     QApplication::setOrganizationName(QStringLiteral("Meridex"));
     QApplication::setApplicationName(QStringLiteral("Meridex"));
     QApplication::setApplicationVersion(frmMain::AppVersion().mid(1));
@@ -58,7 +64,6 @@ int main(int argc, char* argv[]) {
         }
         return 0;
     }
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/meridex-icon.png")));
     installFontSubstitutions();
     widenX11SendBuffer();
 
@@ -79,5 +84,10 @@ int main(int argc, char* argv[]) {
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
                      &QWidget::close);
     window.show();
+    // Decoding the icon (and Qt's look through its image plug-ins first) waits until the window
+    // is up; the window manager takes the icon when it comes.
+    QTimer::singleShot(0, &window, [] {
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/meridex-icon.png")));
+    });
     return QApplication::exec();
 }

@@ -24,7 +24,7 @@ floor_build="${MERIDEX_BENCH_FLOOR_BUILD:-$repo/build-bench-qtfloor}"
 
 # ---- what the bench needs, installed only when missing ------------------------
 packages=(
-    build-essential cmake ninja-build qt6-base-dev libpulse-dev libgl-dev libxcb1-dev
+    build-essential cmake ninja-build qt6-base-dev libpulse-dev libgl-dev libxcb1-dev libfontconfig-dev
     libsndfile1-dev libsamplerate0-dev
     qt6-qpa-plugins fonts-liberation
     xvfb openbox xdotool x11-utils x11-apps wmctrl imagemagick

@@ -119,6 +119,13 @@ void frmMain::createControls() {
 
     // The option boxes and the dates have no font of their own: they take the window's.
     setFont(dialogFont());
+    // The lists show the zone table's own Latin names, and a time shows digits, colons and the
+    // locale's AM/PM texts: where those are Latin too, neither needs fallback faces.
+    QFont listFont = classicFont(QStringLiteral("MS Sans Serif"), 10, true);
+    listFont.setStyleStrategy(QFont::NoFontMerging);
+    QFont timeFont = classicFont(QStringLiteral("Courier New"), 24, true);
+    if (withinLatin1(m_locale.amText() + m_locale.pmText()))
+        timeFont.setStyleStrategy(QFont::NoFontMerging);
     for (const FrameControls& s : sides) {
         auto* frame = new ClockFrame(QString::fromLatin1(s.caption), this);
         s.frame = frame;
@@ -128,7 +135,7 @@ void frmMain::createControls() {
 
         s.list = new ZoneList(QString::fromLatin1(s.listAccessibleName), s.frame);
         s.list->setObjectName(QString::fromLatin1(s.listName));
-        s.list->setFont(QFont(QStringLiteral("MS Sans Serif"), 10, QFont::Bold));
+        s.list->setFont(listFont);
         s.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         s.list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         s.list->setUniformItemSizes(true);
@@ -136,7 +143,7 @@ void frmMain::createControls() {
 
         s.time = new QLabel(QString::fromLatin1(s.timeText), s.frame);
         s.time->setObjectName(QString::fromLatin1(s.timeName));
-        s.time->setFont(QFont(QStringLiteral("Courier New"), 24, QFont::Bold));
+        s.time->setFont(timeFont);
         s.time->installEventFilter(this);
         // Opaque labels repaint alone each second; transparent ones would make the frame
         // behind them repaint too, which was most of the idle cost. They fill with the window's
