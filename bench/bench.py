@@ -601,7 +601,9 @@ def make_programs(args, session: Session, workdir: Path) -> list:
     home = workdir / "meridex-home"
 
     def fresh_meridex_home(ini=MERIDEX_INI):
-        shutil.rmtree(home, ignore_errors=True)
+        # Fresh settings each start; the rest of the home (fontconfig's cache among it) is kept,
+        # as the other programs keep theirs.
+        shutil.rmtree(home / ".config", ignore_errors=True)
         (home / ".config").mkdir(parents=True)
         write_ini(home / ".config" / "Meridex" / "Meridex.ini", ini)
 

@@ -53,4 +53,7 @@ cmake -S "$here/qtfloor" -B "$floor_build" -G Ninja -DCMAKE_BUILD_TYPE=Release >
 cmake --build "$floor_build"
 
 # ---- measure ---------------------------------------------------------------------
+# Font caches brought up to date, as a package installation's trigger does: a stale one makes
+# every program with a new home scan the fonts again (over a second here).
+fc-cache >/dev/null 2>&1 || true
 exec python3 "$here/bench.py" --meridex "$meridex_build/meridex" --qtfloor "$floor_build/qtfloor" "$@"
