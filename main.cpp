@@ -17,6 +17,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QTimer>
 
 #include <cstdio>
@@ -87,7 +89,11 @@ int main(int argc, char* argv[]) {
     // Decoding the icon (and Qt's look through its image plug-ins first) waits until the window
     // is up; the window manager takes the icon when it comes.
     QTimer::singleShot(0, &window, [] {
-        QApplication::setWindowIcon(QIcon(QStringLiteral(":/meridex-icon.png")));
+        // Read as PNG and nothing else, by Qt's own reader: otherwise Qt loads every image
+        // plug-in it has (JPEG among them) to ask whether it reads the file better.
+        QImageReader icon(QStringLiteral(":/meridex-icon.png"), "png");
+        icon.setAutoDetectImageFormat(false);
+        QApplication::setWindowIcon(QPixmap::fromImage(icon.read()));
     });
     return QApplication::exec();
 }

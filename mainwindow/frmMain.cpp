@@ -10,6 +10,7 @@
 #include "Fonts.h"
 #include "MessageBoxes.h"
 #include "Numeric.h"
+#include "OptionBoxStyle.h"
 #include "ProgramChange.h"
 #include "ReadAlarms.h"
 #include "RuntimeError.h"
@@ -126,6 +127,7 @@ void frmMain::createControls() {
     QFont timeFont = classicFont(QStringLiteral("Courier New"), 24, true);
     if (withinLatin1(m_locale.amText() + m_locale.pmText()))
         timeFont.setStyleStrategy(QFont::NoFontMerging);
+    auto* const boxStyle = new OptionBoxStyle(this);
     for (const FrameControls& s : sides) {
         auto* frame = new ClockFrame(QString::fromLatin1(s.caption), this);
         s.frame = frame;
@@ -166,10 +168,8 @@ void frmMain::createControls() {
         s.h24 = new QCheckBox(QStringLiteral("24 h"), s.frame);
         s.h24->setObjectName(QString::fromLatin1(s.h24Name));
         place(s.h24, {1440, 720, 615, 255});
-        // The boxes sit closer to their captions than Qt's default, which at 100 % left "DST"
-        // all but touching the "+0.5" box after it.
         for (QCheckBox* box : {s.dst, s.half, s.h24})
-            box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
+            box->setStyle(boxStyle);
         frame->setReadout(QString::fromLatin1(s.caption), s.time, s.date);
     }
 
