@@ -8,6 +8,7 @@
 #include "QtMessageBoxes.h"
 #include "QtWindowStacking.h"
 #include "Services.h"
+#include "SessionBus.h"
 #include "SingleInstance.h"
 #include "SoundModulePlayer.h"
 #include "TerminationSignals.h"
@@ -16,6 +17,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -40,9 +44,13 @@ int main(int argc, char* argv[]) {
     // The desktop's token for this start; Qt takes the X11 one out of the environment.
     const QString activationToken =
         qEnvironmentVariable("XDG_ACTIVATION_TOKEN", qEnvironmentVariable("DESKTOP_STARTUP_ID"));
+    const FontconfigWarmUp fonts;
+    const bool noBusSet = sessionbus::keepFromAutolaunching();
     DisplayOpening opening;
     QApplication app(argc, argv);
     opening.opened();
+    if (noBusSet)
+        sessionbus::adoptDisplayBus();
     QApplication::setOrganizationName(QStringLiteral("Meridex"));
     QApplication::setApplicationName(QStringLiteral("Meridex"));
     QApplication::setApplicationVersion(frmMain::AppVersion().mid(1));
@@ -58,7 +66,6 @@ int main(int argc, char* argv[]) {
         }
         return 0;
     }
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/meridex-icon.png")));
     installFontSubstitutions();
     widenX11SendBuffer();
 
@@ -79,5 +86,14 @@ int main(int argc, char* argv[]) {
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
                      &QWidget::close);
     window.show();
+    // Decoding the icon (and Qt's look through its image plug-ins first) waits until the window
+    // is up; the window manager takes the icon when it comes.
+    QTimer::singleShot(0, &window, [] {
+        // Read as PNG and nothing else, by Qt's own reader: otherwise Qt loads every image
+        // plug-in it has (JPEG among them) to ask whether it reads the file better.
+        QImageReader icon(QStringLiteral(":/meridex-icon.png"), "png");
+        icon.setAutoDetectImageFormat(false);
+        QApplication::setWindowIcon(QPixmap::fromImage(icon.read()));
+    });
     return QApplication::exec();
 }

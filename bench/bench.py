@@ -78,16 +78,29 @@ from harness import Session, write_ini  # noqa: E402
 
 MB = 1024 * 1024
 
-# The stored setup Meridex starts with: one named setup, as a user has after
-# a first session (the end-to-end tests start it the same way).
+# The settings Meridex starts with: one named setup, and what the clock itself writes at its first
+# start (the local zone it found, its place and options), as a user has after a first session.
 MERIDEX_INI = """\
 [Settings]
 currSetup=Tokyo
 nbSetup=1
 Setup0=Tokyo
+AlwaysOnTop=False
+Left=0
+LocalIndex=11
+Mini=False
+Small=False
+Top=0
+Width=6015
+chk05Local=0
+chk24hLocal=0
+chk24hOther=0
+chkDSTLocal=0
 
 [Tokyo]
 OtherIndex=2
+chk05Other=0
+chkDSTOther=0
 """
 
 
@@ -95,7 +108,7 @@ def many_setups_ini(n: int) -> str:
     """Meridex's settings with ``n`` setups, each with a daily alarm twelve hours away (so none
     rings during a run, but every one is tested each minute)."""
     due = (datetime.datetime.now(datetime.timezone.utc) + datetime.timedelta(hours=12)).strftime("%H:%M:00")
-    lines = ["[Settings]", "currSetup=S0", f"nbSetup={n}"] + [f"Setup{i}=S{i}" for i in range(n)]
+    lines = ["[Settings]", "currSetup=S0", f"nbSetup={n}", "LocalIndex=11"] + [f"Setup{i}=S{i}" for i in range(n)]
     for i in range(n):
         lines += ["", f"[S{i}]", f"OtherIndex={2 + i % 20}", f"AlarmTimeGMT={due}", "When=1",
                   "Sound=", "chkLocalTime=0"]
@@ -588,7 +601,9 @@ def make_programs(args, session: Session, workdir: Path) -> list:
     home = workdir / "meridex-home"
 
     def fresh_meridex_home(ini=MERIDEX_INI):
-        shutil.rmtree(home, ignore_errors=True)
+        # Fresh settings each start; the rest of the home (fontconfig's cache among it) is kept,
+        # as the other programs keep theirs.
+        shutil.rmtree(home / ".config", ignore_errors=True)
         (home / ".config").mkdir(parents=True)
         write_ini(home / ".config" / "Meridex" / "Meridex.ini", ini)
 
@@ -884,6 +899,7 @@ def main() -> int:
         return 1 if print_report(json.loads(args.report.read_text()), args.markdown) else 0
     if args.quick:
         args.runs, args.idle, args.accuracy = 2, 20.0, 60.0
+    args.meridex, args.qtfloor = args.meridex.resolve(), args.qtfloor.resolve()  # started elsewhere
     for prog, path in (("meridex", args.meridex), ("qtfloor", args.qtfloor)):
         if prog in args.programs and not Path(path).exists():
             print(f"bench.py: {path} does not exist (build it first: bench/run-bench.sh)", file=sys.stderr)

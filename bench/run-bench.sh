@@ -24,7 +24,7 @@ floor_build="${MERIDEX_BENCH_FLOOR_BUILD:-$repo/build-bench-qtfloor}"
 
 # ---- what the bench needs, installed only when missing ------------------------
 packages=(
-    build-essential cmake ninja-build qt6-base-dev libpulse-dev libgl-dev libxcb1-dev
+    build-essential cmake ninja-build qt6-base-dev libpulse-dev libgl-dev libxcb1-dev libfontconfig-dev
     libsndfile1-dev libsamplerate0-dev
     qt6-qpa-plugins fonts-liberation
     xvfb openbox xdotool x11-utils x11-apps wmctrl imagemagick dbus-daemon dbus-x11
@@ -53,4 +53,7 @@ cmake -S "$here/qtfloor" -B "$floor_build" -G Ninja -DCMAKE_BUILD_TYPE=Release >
 cmake --build "$floor_build"
 
 # ---- measure ---------------------------------------------------------------------
+# Font caches brought up to date, as a package installation's trigger does: a stale one makes
+# every program with a new home scan the fonts again (over a second here).
+fc-cache >/dev/null 2>&1 || true
 exec python3 "$here/bench.py" --meridex "$meridex_build/meridex" --qtfloor "$floor_build/qtfloor" "$@"

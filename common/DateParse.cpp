@@ -4,7 +4,6 @@
 #include "LocaleFormat.h"
 #include "RuntimeError.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <vector>
 
@@ -248,16 +247,23 @@ QTime timeOf(int seconds) {
     return QTime::fromMSecsSinceStartOfDay(seconds * 1000);
 }
 
+// "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss", read by hand: a regular expression would page the
+// whole expression engine in for the alarms read at every start.
 std::optional<DateValue> readStoredForm(const QString& text) {
-    static const QRegularExpression stored(
-        QStringLiteral("^([0-9]{4})-([0-9]{2})-([0-9]{2})(?: ([0-9]{2}):([0-9]{2}):([0-9]{2}))?$"));
-    const QRegularExpressionMatch m = stored.match(text);
-    if (!m.hasMatch())
+    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
+    const qsizetype length = text.size();
+    if (length != 10 && length != 19)
         return std::nullopt;
-    const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-    const QTime t = m.lastCapturedIndex() == 6
-                        ? QTime(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt())
-                        : QTime(0, 0);
+    for (qsizetype i = 0; i < length; ++i) {
+        const QChar c = text.at(i);
+        if (kShape[i] == 'd' ? (c < u'0' || c > u'9') : c != QLatin1Char(kShape[i]))
+            return std::nullopt;
+    }
+    const auto number = [&text](qsizetype from, qsizetype count) {
+        return QStringView(text).mid(from, count).toInt();
+    };
+    const QDate d(number(0, 4), number(5, 2), number(8, 2));
+    const QTime t = length == 19 ? QTime(number(11, 2), number(14, 2), number(17, 2)) : QTime(0, 0);
     if (!d.isValid() || !t.isValid())
         return std::nullopt;
     return datevalue::fromDateAndTime(d, t);

@@ -36,7 +36,7 @@ frmAlarm::frmAlarm(const Clock& clock, int chosenMinutes, const QWidget* clockWi
     Text1->setAccessibleName(QStringLiteral("Alarms"));
     Text1->setReadOnly(true);
     // Read from across a desk.
-    Text1->setFont(QFont(QStringLiteral("MS Sans Serif"), 18, QFont::Bold));
+    Text1->setFont(classicFont(QStringLiteral("MS Sans Serif"), 18, true));
 
     cmbSnooze = new QComboBox(this);
     cmbSnooze->setObjectName(QStringLiteral("cmbSnooze"));

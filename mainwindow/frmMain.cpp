@@ -10,6 +10,7 @@
 #include "Fonts.h"
 #include "MessageBoxes.h"
 #include "Numeric.h"
+#include "OptionBoxStyle.h"
 #include "ProgramChange.h"
 #include "ReadAlarms.h"
 #include "RuntimeError.h"
@@ -119,6 +120,14 @@ void frmMain::createControls() {
 
     // The option boxes and the dates have no font of their own: they take the window's.
     setFont(dialogFont());
+    // The lists show the zone table's own Latin names, and a time shows digits, colons and the
+    // locale's AM/PM texts: where those are Latin too, neither needs fallback faces.
+    QFont listFont = classicFont(QStringLiteral("MS Sans Serif"), 10, true);
+    listFont.setStyleStrategy(QFont::NoFontMerging);
+    QFont timeFont = classicFont(QStringLiteral("Courier New"), 24, true);
+    if (withinLatin1(m_locale.amText() + m_locale.pmText()))
+        timeFont.setStyleStrategy(QFont::NoFontMerging);
+    auto* const boxStyle = new OptionBoxStyle(this);
     for (const FrameControls& s : sides) {
         auto* frame = new ClockFrame(QString::fromLatin1(s.caption), this);
         s.frame = frame;
@@ -128,7 +137,7 @@ void frmMain::createControls() {
 
         s.list = new ZoneList(QString::fromLatin1(s.listAccessibleName), s.frame);
         s.list->setObjectName(QString::fromLatin1(s.listName));
-        s.list->setFont(QFont(QStringLiteral("MS Sans Serif"), 10, QFont::Bold));
+        s.list->setFont(listFont);
         s.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         s.list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         s.list->setUniformItemSizes(true);
@@ -136,7 +145,7 @@ void frmMain::createControls() {
 
         s.time = new QLabel(QString::fromLatin1(s.timeText), s.frame);
         s.time->setObjectName(QString::fromLatin1(s.timeName));
-        s.time->setFont(QFont(QStringLiteral("Courier New"), 24, QFont::Bold));
+        s.time->setFont(timeFont);
         s.time->installEventFilter(this);
         // Opaque labels repaint alone each second; transparent ones would make the frame
         // behind them repaint too, which was most of the idle cost. They fill with the window's
@@ -159,10 +168,8 @@ void frmMain::createControls() {
         s.h24 = new QCheckBox(QStringLiteral("24 h"), s.frame);
         s.h24->setObjectName(QString::fromLatin1(s.h24Name));
         place(s.h24, {1440, 720, 615, 255});
-        // The boxes sit closer to their captions than Qt's default, which at 100 % left "DST"
-        // all but touching the "+0.5" box after it.
         for (QCheckBox* box : {s.dst, s.half, s.h24})
-            box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
+            box->setStyle(boxStyle);
         frame->setReadout(QString::fromLatin1(s.caption), s.time, s.date);
     }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The layout pass of the main window, its resize handling and the size switch.
+#include "Fonts.h"
 #include "frmMain.h"
 
 #include "ClientSize.h"
@@ -56,7 +57,7 @@ ControlState stateOf(const QWidget& widget, const ControlState& initial) {
         layout::twipsFor(pixels.height(), {candidate(remembered.height()), initial.height});
     state.visible = !widget.isHidden();
     const QFont font = widget.font();
-    state.fontName = font.family();
+    state.fontName = classicFace(font);
     state.fontSize = static_cast<float>(font.pointSizeF());
     state.fontBold = font.bold();
     if (const auto* frame = qobject_cast<const QGroupBox*>(&widget))
@@ -70,7 +71,7 @@ void writeBack(QWidget& widget, const ControlState& before, const ControlState& 
     if (after.fontName != before.fontName || after.fontSize != before.fontSize ||
         after.fontBold != before.fontBold) {
         QFont font = widget.font();
-        font.setFamily(after.fontName);
+        setClassicFace(font, after.fontName);
         font.setPointSizeF(after.fontSize);
         font.setBold(after.fontBold);
         widget.setFont(font);

@@ -334,4 +334,22 @@ QByteArray launchEndMessage(const QString& startupId) {
     return "remove: ID=\"" + quoted + "\"" + QByteArray(1, '\0');
 }
 
+QByteArray autolaunchedBusAddress(const QByteArray& user, const QByteArray& machineId) {
+    xcb_connection_t* const c = connection();
+    if (!c || user.isEmpty() || machineId.isEmpty())
+        return {};
+    const QByteArray selection = "_DBUS_SESSION_BUS_SELECTION_" + user + '_' + machineId;
+    const Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        c, xcb_get_selection_owner(c, atom(c, selection.constData())), nullptr));
+    if (!owner || owner->owner == XCB_WINDOW_NONE)
+        return {};
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, askProperty(c, owner->owner, "_DBUS_SESSION_BUS_ADDRESS", XCB_ATOM_STRING, 1024),
+        nullptr));
+    if (!reply)
+        return {};
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                      xcb_get_property_value_length(reply.get()));
+}
+
 } // namespace x11desktop

@@ -53,4 +53,9 @@ std::optional<quint32> launchTime(const QString& startupId);
 // (a nul ends it): remove: ID="<id>", quotes and backslashes in the id escaped.
 QByteArray launchEndMessage(const QString& startupId);
 
+// The address of the session bus that D-Bus's autolaunch left on this display for `user` on the
+// machine `machineId` (the owner of the selection _DBUS_SESSION_BUS_SELECTION_<user>_<machineId>
+// keeps it in its _DBUS_SESSION_BUS_ADDRESS); empty when there is none.
+QByteArray autolaunchedBusAddress(const QByteArray& user, const QByteArray& machineId);
+
 } // namespace x11desktop

@@ -22,7 +22,8 @@ set -euo pipefail
 RUN_PACKAGES=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-qpa-plugins qt6-wayland
-    libsndfile1-dev libsamplerate0-dev libpulse-dev libgl-dev libxcb1-dev fonts-liberation
+    libsndfile1-dev libsamplerate0-dev libpulse-dev libgl-dev libxcb1-dev libfontconfig-dev
+    fonts-liberation
 )
 # Virtual display for a machine without a screen.
 XVFB_PACKAGES=(xvfb xauth)
@@ -30,8 +31,8 @@ XVFB_PACKAGES=(xvfb xauth)
 # Wayland desktop with XWayland (weston), a
 # sound server with its recorder, the wall clock moved from outside, sound
 # files, the harness's Python, launcher/metadata validators and Debian's package checker
-# (lintian), a session bus of its
-# own (one clock per display), the accessibility bus with its Python client (what a
+# (lintian), a session bus of its own and the autolaunch that must not be set off without one
+# (one clock per display), the accessibility bus with its Python client (what a
 # screen reader sees), the window managers of the common desktops (the
 # window-manager matrix, ctest -C wm -L wm), clang with its
 # sanitizer and libFuzzer runtimes, and GMT with its coastlines and
@@ -40,7 +41,7 @@ TEST_PACKAGES=(
     "${XVFB_PACKAGES[@]}"
     openbox xdotool wmctrl xclip x11-utils imagemagick weston xwayland
     pulseaudio pulseaudio-utils faketime sox python3
-    desktop-file-utils appstream lintian dbus-daemon at-spi2-core python3-pyatspi
+    desktop-file-utils appstream lintian dbus-daemon dbus-x11 at-spi2-core python3-pyatspi
     xfwm4 marco mate-settings-daemon-common metacity mutter kwin-x11 kwin-style-breeze
     icewm fluxbox
     clang libclang-rt-14-dev

@@ -7,11 +7,11 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <fcntl.h>
@@ -48,6 +48,10 @@ QString instanceName() {
            QString::fromLatin1(key.toHex().left(16));
 }
 
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
@@ -61,13 +65,24 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::displayKey(const QString& display) {
-    // [host]:number[.screen]; no host, or "unix", is this machine's local socket.
-    static const QRegularExpression x11(QStringLiteral("^(.*):0*(\\d+)(\\.\\d+)?$"));
-    const QRegularExpressionMatch match = x11.match(display);
-    if (!match.hasMatch())
+    // [host]:number[.screen]; no host, or "unix", is this machine's local socket. Read by hand:
+    // a regular expression here would page the whole expression engine in at every start.
+    const qsizetype colon = display.lastIndexOf(u':');
+    if (colon < 0)
         return display;
-    const QString host = match.captured(1) == QLatin1String("unix") ? QString() : match.captured(1);
-    return host + u':' + match.captured(2);
+    QStringView number = QStringView(display).mid(colon + 1);
+    if (const qsizetype dot = number.indexOf(u'.'); dot >= 0) {
+        const QStringView screen = number.mid(dot + 1);
+        if (screen.isEmpty() || !std::all_of(screen.begin(), screen.end(), isDigit))
+            return display;
+        number = number.first(dot);
+    }
+    if (number.isEmpty() || !std::all_of(number.begin(), number.end(), isDigit))
+        return display;
+    while (number.size() > 1 && number.front() == u'0')
+        number = number.mid(1);
+    const QStringView host = QStringView(display).first(colon);
+    return (host == QLatin1String("unix") ? QString() : host.toString()) + u':' + number.toString();
 }
 
 QString SingleInstance::runtimeFolderProblem(const QString& folder) {

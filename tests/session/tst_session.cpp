@@ -2,9 +2,10 @@
 // The clock in the session. The autostart entry says exactly the person's paths, in lines that
 // desktop-file-validate accepts, or is refused. One clock per display (the later starts are
 // end-to-end tests): the lock lives only in a folder of the person's own, and a display has one
-// name however it is spelt.
+// name however it is spelt. A bus is used only where one is there to be used.
 
 #include "Autostart.h"
+#include "SessionBus.h"
 #include "SingleInstance.h"
 
 #include <QProcess>
@@ -114,6 +115,23 @@ private slots:
         QVERIFY(SingleInstance().claim());
         qunsetenv("TMPDIR");
         QCOMPARE(root(), before);
+    }
+
+    void busOnlyWhereThereIsOne_data() {
+        QTest::addColumn<bool>("addressSet");
+        QTest::addColumn<QString>("runtime");
+        QTest::addColumn<bool>("autolaunch");
+        QVERIFY(QDir(m_dir.path()).mkpath(u"bus"_s) && QDir(m_dir.path()).mkpath(u"s"_s));
+        ::mknod(QFile::encodeName(m_dir.filePath(u"s/bus"_s)).constData(), S_IFSOCK | 0600, 0);
+        QTest::newRow("address given") << true << QString() << false;
+        QTest::newRow("a systemd user bus") << false << m_dir.filePath(u"s"_s) << false;
+        QTest::newRow("no bus socket") << false << m_dir.path() << true; // "bus" is a folder
+        QTest::newRow("no runtime folder") << false << QString() << true;
+    }
+    void busOnlyWhereThereIsOne() {
+        QFETCH(bool, addressSet);
+        QFETCH(QString, runtime);
+        QTEST(sessionbus::wouldAutolaunch(addressSet, runtime), "autolaunch");
     }
 
 private:
