@@ -17,6 +17,7 @@
 #include "Setups.h"
 #include "StoreKeys.h"
 #include "TickSchedule.h"
+#include "TimeLabel.h"
 #include "Twips.h"
 #include "Version.h"
 #include "WindowStacking.h"
@@ -95,7 +96,7 @@ void frmMain::createControls() {
         QListWidget*& list;
         const char* listName;
         const char* listAccessibleName;
-        QLabel*& time;
+        TimeLabel*& time;
         const char* timeName;
         const char* timeText;
         QLabel*& date;
@@ -134,7 +135,7 @@ void frmMain::createControls() {
         s.list->setUniformItemSizes(true);
         place(s.list, {80, 240, 1935, 300});
 
-        s.time = new QLabel(QString::fromLatin1(s.timeText), s.frame);
+        s.time = new TimeLabel(QString::fromLatin1(s.timeText), s.frame);
         s.time->setObjectName(QString::fromLatin1(s.timeName));
         s.time->setFont(QFont(QStringLiteral("Courier New"), 24, QFont::Bold));
         s.time->installEventFilter(this);

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+// A time is drawn cell by cell, so that a tick draws again only the characters that changed.
+namespace timecells {
+
+struct Cell {
+    QString text;
+    double advance = 0; // where the next cell starts, from where this one starts
+};
+
+// A stretch of the line, measured from where its text starts; empty when nothing is to be drawn.
+struct Span {
+    double left = 0;
+    double right = 0;
+    bool isEmpty() const { return right <= left; }
+    friend bool operator==(const Span&, const Span&) = default;
+};
+
+// The texts of the cells `text` is drawn in: one for each ASCII character before the first other
+// character, and one for all from there on. That part is the locale's AM/PM text; it is shaped
+// as a whole (Arabic letters join, a mark sits on its letter), and characters after a
+// right-to-left run take their order from it.
+std::vector<QString> split(QStringView text);
+
+// What must be drawn again when the cells `before` are replaced by `after`: from the first cell
+// that changed to the last. From a cell whose width changed (or where the cells stop lining up)
+// on, everything to the right moved, as far as either line reaches.
+Span dirtySpan(const std::vector<Cell>& before, const std::vector<Cell>& after);
+
+} // namespace timecells
