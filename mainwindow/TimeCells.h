@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
 #include <QStringView>
 
 #include <vector>
@@ -10,8 +9,10 @@
 namespace timecells {
 
 struct Cell {
-    QString text;
+    QStringView text;   // in the text the cell is part of
     double advance = 0; // where the next cell starts, from where this one starts
+    double inkLeft = 0; // what its glyphs cover, from where it starts; may reach out of the cell
+    double inkRight = 0;
 };
 
 // A stretch of the line, measured from where its text starts; empty when nothing is to be drawn.
@@ -26,11 +27,11 @@ struct Span {
 // character, and one for all from there on. That part is the locale's AM/PM text; it is shaped
 // as a whole (Arabic letters join, a mark sits on its letter), and characters after a
 // right-to-left run take their order from it.
-std::vector<QString> split(QStringView text);
+std::vector<QStringView> split(QStringView text);
 
-// What must be drawn again when the cells `before` are replaced by `after`: from the first cell
-// that changed to the last. From a cell whose width changed (or where the cells stop lining up)
-// on, everything to the right moved, as far as either line reaches.
+// What must be drawn again when the cells `before` are replaced by `after`: the ink of the cells
+// that changed, old and new. From a cell whose width changed (or where the cells stop lining up)
+// on, everything to the right moved: the ink of all cells from there, in either line.
 Span dirtySpan(const std::vector<Cell>& before, const std::vector<Cell>& after);
 
 } // namespace timecells

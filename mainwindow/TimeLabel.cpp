@@ -7,12 +7,14 @@
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRawFont>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -26,10 +28,6 @@ public:
         return QAccessibleWidget::text(kind);
     }
 };
-
-// A label keeps at most this many cells' glyphs: a clock needs the digits, ':', ' ' and the
-// AM/PM texts.
-constexpr qsizetype kCachedCells = 64;
 
 } // namespace
 
@@ -46,18 +44,19 @@ QAccessibleInterface* TimeLabel::accessibleFor(const QString& className, QObject
 void TimeLabel::setText(const QString& text) {
     if (text == m_text)
         return;
+    const QString shown = std::exchange(m_text, text); // holds what `before` points into
     const std::vector<timecells::Cell> before = std::move(m_cells);
     const bool wasWhole = m_wholeText;
     const qreal left = m_left;
     const qreal baseline = m_baseline;
-    m_text = text;
     layoutCells();
     if (wasWhole || m_wholeText || left != m_left || baseline != m_baseline) {
         update();
     } else if (const timecells::Span span = timecells::dirtySpan(before, m_cells);
                !span.isEmpty()) {
-        const int from = static_cast<int>(std::floor(m_left + span.left)) - m_overhang;
-        const int to = static_cast<int>(std::ceil(m_left + span.right)) + m_overhang;
+        // Antialiasing may shade a pixel beyond the ink.
+        const int from = static_cast<int>(std::floor(m_left + span.left)) - 1;
+        const int to = static_cast<int>(std::ceil(m_left + span.right)) + 1;
         update(from, 0, to - from, height());
     }
     // As a label does: a screen reader that shows the time follows it.
@@ -93,11 +92,7 @@ QRect TimeLabel::textRect() const {
     return r;
 }
 
-const TimeLabel::Glyphs& TimeLabel::glyphsFor(const QString& cell) {
-    if (const auto found = m_glyphs.constFind(cell); found != m_glyphs.cend())
-        return *found;
-    if (m_glyphs.size() >= kCachedCells)
-        m_glyphs.clear();
+TimeLabel::Glyphs TimeLabel::shape(const QString& cell) const {
     QTextLayout layout(cell, QFont(font(), this));
     QTextOption option;
     option.setTextDirection(Qt::LeftToRight);
@@ -107,19 +102,42 @@ const TimeLabel::Glyphs& TimeLabel::glyphsFor(const QString& cell) {
     layout.endLayout();
 
     Glyphs glyphs;
+    glyphs.shaped = true;
     glyphs.advance = line.horizontalAdvance();
     glyphs.ascent = line.ascent();
     glyphs.descent = line.descent();
+    glyphs.inkLeft = glyphs.advance;
     for (QGlyphRun run : layout.glyphRuns()) {
         QList<QPointF> positions = run.positions();
         for (QPointF& p : positions)
             p.ry() -= glyphs.ascent;
         run.setPositions(positions);
-        const QRectF ink = run.boundingRect();
-        glyphs.overhang = std::max({glyphs.overhang, -ink.left(), ink.right() - glyphs.advance});
+        const QList<quint32> indexes = run.glyphIndexes();
+        for (qsizetype i = 0; i < indexes.size(); ++i) {
+            const QRectF ink = run.rawFont().boundingRect(indexes[i]).translated(positions[i]);
+            glyphs.inkLeft = std::min(glyphs.inkLeft, ink.left());
+            glyphs.inkRight = std::max(glyphs.inkRight, ink.right());
+        }
         glyphs.runs.append(run);
     }
-    return *m_glyphs.insert(cell, glyphs);
+    return glyphs;
+}
+
+const TimeLabel::Glyphs& TimeLabel::glyphsFor(QStringView cell) {
+    const bool ascii = cell.size() == 1 && cell[0].unicode() < 0x80;
+    Glyphs& glyphs = ascii ? m_ascii[cell[0].unicode()] : m_other;
+    if (glyphs.shaped && (ascii || cell == m_otherText))
+        return glyphs;
+    if (!ascii)
+        m_otherText = cell.toString();
+    glyphs = shape(cell.toString());
+    return glyphs;
+}
+
+void TimeLabel::forgetGlyphs() {
+    for (Glyphs& glyphs : m_ascii)
+        glyphs.shaped = false;
+    m_other.shaped = false;
 }
 
 void TimeLabel::layoutCells() {
@@ -129,13 +147,12 @@ void TimeLabel::layoutCells() {
     qreal ascent = 0;
     qreal descent = 0;
     if (!m_wholeText) {
-        for (QString& cell : timecells::split(m_text)) {
+        for (const QStringView cell : timecells::split(m_text)) {
             const Glyphs& glyphs = glyphsFor(cell);
             ascent = std::max(ascent, glyphs.ascent);
             descent = std::max(descent, glyphs.descent);
-            m_overhang = std::max(m_overhang, static_cast<int>(std::ceil(glyphs.overhang)) + 1);
-            m_cells.push_back({std::move(cell), glyphs.advance});
-            m_cellGlyphs.push_back(glyphs);
+            m_cells.push_back({cell, glyphs.advance, glyphs.inkLeft, glyphs.inkRight});
+            m_cellGlyphs.push_back(&glyphs);
         }
     }
     // The line is as high as its tallest cell, and centred as a label centres it.
@@ -169,19 +186,20 @@ void TimeLabel::paintEvent(QPaintEvent* event) {
     const QRect dirty = event->rect();
     qreal x = m_left;
     for (std::size_t i = 0; i < m_cells.size(); ++i) {
-        const qreal right = x + m_cells[i].advance;
-        if (right + m_overhang >= dirty.left() && x - m_overhang <= dirty.right() + 1) {
-            for (const QGlyphRun& run : m_cellGlyphs[i].runs)
+        // Only cells with ink (or its shading) in the part to be drawn.
+        const Glyphs& glyphs = *m_cellGlyphs[i];
+        if (x + glyphs.inkRight + 1 >= dirty.left() &&
+            x + glyphs.inkLeft - 1 <= dirty.right() + 1) {
+            for (const QGlyphRun& run : glyphs.runs)
                 painter.drawGlyphRun(QPointF(x, m_baseline), run);
         }
-        x = right;
+        x += m_cells[i].advance;
     }
 }
 
 void TimeLabel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) {
-        m_glyphs.clear();
-        m_overhang = 0;
+        forgetGlyphs();
         m_placed = false;
         layoutCells();
     }

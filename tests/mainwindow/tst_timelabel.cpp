@@ -10,13 +10,15 @@
 namespace {
 
 // Cells 10 pixels wide, a 1 6 pixels as in a proportional face, 12 for each character of another
-// script.
+// script; each inked from end to end.
 std::vector<timecells::Cell> cells(const QString& text) {
     std::vector<timecells::Cell> out;
-    for (const QString& cell : timecells::split(text))
-        out.push_back({cell, cell[0].unicode() >= 0x80 ? 12. * cell.size()
+    for (const QStringView cell : timecells::split(text)) {
+        const double width = cell[0].unicode() >= 0x80 ? 12. * cell.size()
                              : cell == u"1"            ? 6.
-                                                       : 10.});
+                                                       : 10.;
+        out.push_back({cell, width, 0, width});
+    }
     return out;
 }
 
