@@ -27,7 +27,7 @@ packages=(
     build-essential cmake ninja-build qt6-base-dev libpulse-dev libgl-dev libxcb1-dev
     libsndfile1-dev libsamplerate0-dev
     qt6-qpa-plugins fonts-liberation
-    xvfb openbox xdotool x11-utils x11-apps wmctrl imagemagick
+    xvfb openbox xdotool x11-utils x11-apps wmctrl imagemagick dbus-daemon dbus-x11
     strace linux-perf iproute2 python3
 )
 missing=()
