@@ -5,6 +5,7 @@
 
 #include "ClockFrame.h"
 #include "SoundBox.h"
+#include "TimeLabel.h"
 #include "ZoneList.h"
 #include "frmAlarm.h"
 
@@ -88,6 +89,8 @@ QAccessibleInterface* ourRoles(const QString& className, QObject* object) {
         return list;
     if (QAccessibleInterface* frame = ClockFrame::accessibleFor(className, object))
         return frame;
+    if (QAccessibleInterface* time = TimeLabel::accessibleFor(className, object))
+        return time;
     return SoundBox::accessibleFor(className, object);
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClockFrame.h"
 
+#include "TimeLabel.h"
+
 #include <QAccessibleWidget>
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -53,7 +55,7 @@ ClockFrame::ClockFrame(const QString& caption, QWidget* parent) : QGroupBox(capt
     setFocusPolicy(Qt::TabFocus);
 }
 
-void ClockFrame::setReadout(const QString& name, QLabel* time, QLabel* date) {
+void ClockFrame::setReadout(const QString& name, TimeLabel* time, QLabel* date) {
     m_name = name;
     m_time = time;
     m_date = date;

@@ -8,6 +8,7 @@
 
 class QAccessibleInterface;
 class QLabel;
+class TimeLabel;
 
 // A clock's frame: an etched line whose caption sits in the top border, a little in from the
 // left, so the controls placed at their twips positions all lie inside it. The inside is left
@@ -22,7 +23,7 @@ class ClockFrame final : public QGroupBox {
 public:
     ClockFrame(const QString& caption, QWidget* parent);
 
-    void setReadout(const QString& name, QLabel* time, QLabel* date);
+    void setReadout(const QString& name, TimeLabel* time, QLabel* date);
     // "Local: 09:41:30 AM, Monday, Jun 15 2026"; the date only while it is shown.
     QString readout() const;
 
@@ -37,6 +38,6 @@ protected:
 private:
     FocusMark m_mark;
     QString m_name;
-    QPointer<QLabel> m_time;
+    QPointer<TimeLabel> m_time;
     QPointer<QLabel> m_date;
 };

@@ -18,6 +18,7 @@
 #include "Setups.h"
 #include "StoreKeys.h"
 #include "TickSchedule.h"
+#include "TimeLabel.h"
 #include "Twips.h"
 #include "Version.h"
 #include "WindowStacking.h"
@@ -96,7 +97,7 @@ void frmMain::createControls() {
         QListWidget*& list;
         const char* listName;
         const char* listAccessibleName;
-        QLabel*& time;
+        TimeLabel*& time;
         const char* timeName;
         const char* timeText;
         QLabel*& date;
@@ -143,7 +144,7 @@ void frmMain::createControls() {
         s.list->setUniformItemSizes(true);
         place(s.list, {80, 240, 1935, 300});
 
-        s.time = new QLabel(QString::fromLatin1(s.timeText), s.frame);
+        s.time = new TimeLabel(QString::fromLatin1(s.timeText), s.frame);
         s.time->setObjectName(QString::fromLatin1(s.timeName));
         s.time->setFont(timeFont);
         s.time->installEventFilter(this);

@@ -24,6 +24,7 @@ class QListWidget;
 class QMenu;
 class QTimer;
 class FineTimer;
+class TimeLabel;
 class RuntimeError;
 
 // The main window: the Local and the Other clock side by side, driven by one timer that ticks
@@ -142,8 +143,8 @@ private:
     QGroupBox* FrameOther = nullptr;
     QListWidget* lstTimeZoneLocal = nullptr;
     QListWidget* lstTimeZoneOther = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
+    TimeLabel* Label1 = nullptr;
+    TimeLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     QCheckBox* chkDSTLocal = nullptr;

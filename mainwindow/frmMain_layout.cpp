@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "ClientSize.h"
+#include "TimeLabel.h"
 #include "Twips.h"
 #include "WindowLayout.h"
 
@@ -129,7 +130,7 @@ void frmMain::WindowResize() {
     const auto longest =
         QStringLiteral("00:00:00").size() +
         (narrow ? 0 : 1 + std::max(m_locale.amText().size(), m_locale.pmText().size()));
-    for (QLabel* time : {Label1, Label2}) {
+    for (TimeLabel* time : {Label1, Label2}) {
         const qreal spare =
             time->width() - longest * QFontMetricsF(time->font()).horizontalAdvance(u'0');
         time->setIndent(spare >= 4 ? 2 : 0);

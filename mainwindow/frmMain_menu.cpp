@@ -5,11 +5,11 @@
 #include "Autostart.h"
 #include "Fonts.h"
 #include "MessageBoxes.h"
+#include "TimeLabel.h"
 
 #include <QCheckBox>
 #include <QEvent>
 #include <QGroupBox>
-#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QShortcut>

@@ -6,7 +6,7 @@
 #include "Services.h"
 #include "frmMain.h"
 
-#include <QLabel>
+#include <QAccessible>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -47,7 +47,10 @@ struct Desk {
     template <typename T = QWidget> T* child(const char* name) const {
         return window->findChild<T*>(QLatin1String(name));
     }
-    QString label(const char* name) const { return child<QLabel>(name)->text(); }
+    // What a screen reader reads of a label.
+    QString label(const char* name) const {
+        return QAccessible::queryAccessibleInterface(child(name))->text(QAccessible::Name);
+    }
 
     // A click on the Local time opens the menu; the item is clicked there, or in the submenu
     // its parent menu pops up.
