@@ -39,9 +39,13 @@ void installFontSubstitutions() {
     }
 }
 
+void setClassicFace(QFont& font, const QString& face) {
+    font.setFamilies(familiesFor(face));
+}
+
 QFont classicFont(const QString& face, qreal points, bool bold) {
     QFont font;
-    font.setFamilies(familiesFor(face));
+    setClassicFace(font, face);
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
@@ -50,10 +54,6 @@ QFont classicFont(const QString& face, qreal points, bool bold) {
 QString classicFace(const QFont& font) {
     const QStringList families = font.families();
     return families.isEmpty() ? font.family() : families.last();
-}
-
-void setClassicFace(QFont& font, const QString& face) {
-    font.setFamilies(familiesFor(face));
 }
 
 bool withinLatin1(QStringView text) {
