@@ -222,7 +222,7 @@ class Session:
             return
         wait_for(lambda: "Name:" in self.x("wmctrl", "-m"), what=f"{self.wm} on the display")
         probe = self.spawn("wm-probe", ["xmessage", "-name", "wm-probe", "probe"])
-        wait_for(lambda: self.titled("wm-probe"), 60, f"{self.wm} framing a window")
+        self.window("wm-probe", timeout=60)  # framed by the manager
         self.stop(probe)
 
     def bus(self, name="dbus"):
@@ -293,10 +293,6 @@ class Session:
         lines = (line.split(None, 4) + [""] for line in self.x("wmctrl", "-l", "-p").splitlines())
         return [(int(f[0], 16), int(f[2]), f[4]) for f in lines]
 
-    def titled(self, title):
-        # The id of a managed window of any program titled exactly so, or None.
-        return next((w for w, _, t in self.windows() if t == title), None)
-
     def prop(self, name, wid="root"):
         # xprop's line of a property of the window (or of the root window).
         return self.x("xprop", *(["-root"] if wid == "root" else ["-id", str(wid)]), name)
@@ -306,15 +302,18 @@ class Session:
         stacking = self.prop("_NET_CLIENT_LIST_STACKING")
         return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", stacking)]
 
-    def find(self, title, app):
-        # The id of `app`'s managed window whose whole title matches the pattern, or None.
-        mine = (w for w, pid, t in self.windows() if pid == app.pid and re.fullmatch(title, t))
+    def find(self, title, app=None):
+        # The id of `app`'s (or any program's) managed window whose whole title matches the
+        # pattern, or None.
+        mine = (w for w, pid, t in self.windows()
+                if (app is None or pid == app.pid) and re.fullmatch(title, t))
         return next(mine, None)
 
-    def window(self, title, app, timeout=20.0):
-        # Waits for `app`'s window titled so (a regular expression) and returns its id.
+    def window(self, title, app=None, timeout=20.0):
+        # Waits for `app`'s (or any program's) window titled so (a regular expression) and
+        # returns its id.
         def seen():
-            if app.proc.poll() is not None:
+            if app and app.proc.poll() is not None:
                 raise Failure(f"meridex ended ({app.proc.returncode}) before {title!r} showed")
             return self.find(title, app)
         return wait_for(seen, timeout, lambda: f"window {title!r} (windows: {self.windows()})")
@@ -332,10 +331,8 @@ class Session:
     def await_keyboard(self, wid):
         # Waits, as a person watches for it, until the manager has given the window the keyboard
         # and the X server sends keys there.
-        title = next((t for w, _, t in self.windows() if w == wid), f"{wid:#x}")
-        focused = str(wid) + "\n"
-        wait_for(lambda: self.active() == wid and self.x("xdotool", "getwindowfocus") == focused,
-                 what=lambda: f"{title!r} to have the keyboard (it is on {self.active():#x})")
+        wait_for(lambda: self.active() == wid and self.x("xdotool", "getwindowfocus") == f"{wid}\n",
+                 what=lambda: f"window {wid:#x} to have the keyboard (it is on {self.active():#x})")
 
     def keys(self, *keys, window=None, into=None):
         # Presses keys (xdotool names: "Return", "ctrl+a"): in `window` when given, activated

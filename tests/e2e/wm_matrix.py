@@ -66,10 +66,6 @@ def settled(s, wid):
     return seen[-1][1]
 
 
-def window_of(s, title):
-    return wait_for(lambda: s.titled(title), what=f"window {title!r}")
-
-
 def place(ctx, s, faults, facts):
     moved = 0
     home = ctx.work / "home-place"
@@ -115,7 +111,7 @@ def on_top_and_icon(ctx, s, faults, facts):
     settled(s, clock)
     wait_for(lambda: "ABOVE" in s.prop("_NET_WM_STATE", clock), what="the clock above")
     s.spawn("other", ["xmessage", "-name", "other", "-geometry", "300x150+800+600", "other"])
-    other = window_of(s, "other")
+    other = s.window("other")
     s.x("xdotool", "windowactivate", "--sync", str(other))
     took, attention, restacked, cover = 0, 0, None, None
     start = time.monotonic()
@@ -123,7 +119,7 @@ def on_top_and_icon(ctx, s, faults, facts):
         if cover is None and elapsed > 3:
             s.spawn("cover", ["xmessage", "-name", "cover", "-geometry", "300x150+350+250",
                               "cover"])
-            cover = window_of(s, "cover")
+            cover = s.window("cover")
             s.x("wmctrl", "-i", "-r", str(cover), "-b", "add,above", check=True)
             s.x("xdotool", "windowactivate", "--sync", str(cover))
             covered = time.monotonic()
