@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
     // The desktop's token for this start; Qt takes the X11 one out of the environment.
     const QString activationToken =
         qEnvironmentVariable("XDG_ACTIVATION_TOKEN", qEnvironmentVariable("DESKTOP_STARTUP_ID"));
-    const FontconfigWarmUp fonts;
+    FontconfigWarmUp fonts;
     const bool noBusSet = sessionbus::keepFromAutolaunching();
     DisplayOpening opening;
     QApplication app(argc, argv);
@@ -61,11 +61,14 @@ int main(int argc, char* argv[]) {
         // A clock holds the display but did not come forward: never end unseen and unheard.
         if (const QString problem = instance.problem(); !problem.isEmpty()) {
             std::fprintf(stderr, "meridex: %s\n", qPrintable(problem));
+            fonts.finish();
             QtMessageBoxes().inform(nullptr, problem);
             return 1;
         }
         return 0;
     }
+    // The first window measures text: Fontconfig must be loaded by then (see Fonts.h).
+    fonts.finish();
     installFontSubstitutions();
     widenX11SendBuffer();
 
