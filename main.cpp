@@ -92,9 +92,9 @@ int main(int argc, char* argv[]) {
     // Decoding the icon (and Qt's look through its image plug-ins first) waits until the window
     // is up; the window manager takes the icon when it comes.
     QTimer::singleShot(0, &window, [] {
-        // Read as PNG and nothing else, by Qt's own reader: otherwise Qt loads every image
+        // Read as BMP and nothing else, by Qt's own reader: otherwise Qt loads every image
         // plug-in it has (JPEG among them) to ask whether it reads the file better.
-        QImageReader icon(QStringLiteral(":/meridex-icon.png"), "png");
+        QImageReader icon(QStringLiteral(":/meridex-icon.bmp"), "bmp");
         icon.setAutoDetectImageFormat(false);
         QApplication::setWindowIcon(QPixmap::fromImage(icon.read()));
     });
