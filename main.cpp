@@ -45,7 +45,7 @@ int main(int argc, char* argv[]) {
     // The desktop's token for this start; Qt takes the X11 one out of the environment.
     const QString activationToken =
         qEnvironmentVariable("XDG_ACTIVATION_TOKEN", qEnvironmentVariable("DESKTOP_STARTUP_ID"));
-    const FontconfigWarmUp fonts;
+    FontconfigWarmUp fonts;
     const bool noBusSet = sessionbus::keepFromAutolaunching();
     DisplayOpening opening;
     QApplication app(argc, argv);
@@ -62,11 +62,14 @@ int main(int argc, char* argv[]) {
         // A clock holds the display but did not come forward: never end unseen and unheard.
         if (const QString problem = instance.problem(); !problem.isEmpty()) {
             std::fprintf(stderr, "meridex: %s\n", qPrintable(problem));
+            fonts.finish();
             QtMessageBoxes().inform(nullptr, problem);
             return 1;
         }
         return 0;
     }
+    // The first window measures text: Fontconfig must be loaded by then (see Fonts.h).
+    fonts.finish();
     installFontSubstitutions();
     widenX11SendBuffer();
     passKeyboardToModalWindows(app);
@@ -91,9 +94,9 @@ int main(int argc, char* argv[]) {
     // Decoding the icon (and Qt's look through its image plug-ins first) waits until the window
     // is up; the window manager takes the icon when it comes.
     QTimer::singleShot(0, &window, [] {
-        // Read as PNG and nothing else, by Qt's own reader: otherwise Qt loads every image
+        // Read as BMP and nothing else, by Qt's own reader: otherwise Qt loads every image
         // plug-in it has (JPEG among them) to ask whether it reads the file better.
-        QImageReader icon(QStringLiteral(":/meridex-icon.png"), "png");
+        QImageReader icon(QStringLiteral(":/meridex-icon.bmp"), "bmp");
         icon.setAutoDetectImageFormat(false);
         QApplication::setWindowIcon(QPixmap::fromImage(icon.read()));
     });

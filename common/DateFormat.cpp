@@ -6,12 +6,33 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 namespace {
 
-QString twoDigits(int n) {
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+// A clock time, as "hh:mm", "hh:mm:ss" and either with " AM/PM" after it. Written straight into
+// one string: both times on the screen are made every second.
+QString clockTime(int hour, int minute, std::optional<int> second, QStringView amPm) {
+    QString text(8 + (amPm.isEmpty() ? 0 : 1 + amPm.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    const auto twoDigits = [&out](int n) {
+        *out++ = QChar(u'0' + n / 10 % 10);
+        *out++ = QChar(u'0' + n % 10);
+    };
+    twoDigits(hour);
+    *out++ = u':';
+    twoDigits(minute);
+    if (second) {
+        *out++ = u':';
+        twoDigits(*second);
+    }
+    if (!amPm.isEmpty()) {
+        *out++ = u' ';
+        out = std::copy(amPm.begin(), amPm.end(), out);
+    }
+    text.truncate(out - text.constData());
+    return text;
 }
 
 QString amPmText(const QLocale& locale, int hour) {
@@ -65,17 +86,15 @@ QString formatDate(DateValue v, const QString& pattern, const QLocale& locale) {
     if (!d.isValid())
         return {};
     const int h = t.hour();
-    const QString mm = twoDigits(t.minute());
-    const QString ss = twoDigits(t.second());
     switch (found->second) {
     case Kind::Hms:
-        return twoDigits(h) + u':' + mm + u':' + ss;
+        return clockTime(h, t.minute(), t.second(), {});
     case Kind::HmsAmPm:
-        return twoDigits(twelveHour(h)) + u':' + mm + u':' + ss + u' ' + amPmText(locale, h);
+        return clockTime(twelveHour(h), t.minute(), t.second(), amPmText(locale, h));
     case Kind::Hm:
-        return twoDigits(h) + u':' + mm;
+        return clockTime(h, t.minute(), std::nullopt, {});
     case Kind::HmAmPm:
-        return twoDigits(twelveHour(h)) + u':' + mm + u' ' + amPmText(locale, h);
+        return clockTime(twelveHour(h), t.minute(), std::nullopt, amPmText(locale, h));
     case Kind::Weekday:
         return locale.dayName(d.dayOfWeek(), QLocale::LongFormat);
     case Kind::LongDate:

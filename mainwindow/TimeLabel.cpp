@@ -45,7 +45,9 @@ void TimeLabel::setText(const QString& text) {
     if (text == m_text)
         return;
     const QString shown = std::exchange(m_text, text); // holds what `before` points into
-    const std::vector<timecells::Cell> before = std::move(m_cells);
+    // The two lists of cells change places, so that a tick allocates none.
+    m_cells.swap(m_cellsBefore);
+    const std::vector<timecells::Cell>& before = m_cellsBefore;
     const bool wasWhole = m_wholeText;
     const qreal left = m_left;
     const qreal baseline = m_baseline;
@@ -59,6 +61,7 @@ void TimeLabel::setText(const QString& text) {
         const int to = static_cast<int>(std::ceil(m_left + span.right)) + 1;
         update(from, 0, to - from, height());
     }
+    m_cellsBefore.clear(); // they point into the text shown until now
     // As a label does: a screen reader that shows the time follows it.
     if (QAccessible::isActive() && accessibleName().isEmpty()) {
         QAccessibleEvent event(this, QAccessible::NameChanged);

@@ -57,6 +57,7 @@ private:
     // A right-to-left text is laid out by a label from its right end; it is drawn as one piece.
     bool m_wholeText = false;
     std::vector<timecells::Cell> m_cells; // in m_text
+    std::vector<timecells::Cell> m_cellsBefore;
     std::vector<const Glyphs*> m_cellGlyphs;
     // The glyphs of each ASCII character shaped so far, and of the current text's part in another
     // script (its AM/PM text: shaped again when it changes, twice a day).

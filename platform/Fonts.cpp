@@ -64,10 +64,13 @@ QFont dialogFont() {
     return classicFont(QStringLiteral("MS Sans Serif"), 8);
 }
 
-// Fontconfig loads its configuration once for the process, under its own lock, so Qt's later
-// call finds it loaded (or waits for it).
 FontconfigWarmUp::FontconfigWarmUp() : m_thread([] { FcInit(); }) {}
 
 FontconfigWarmUp::~FontconfigWarmUp() {
-    m_thread.join();
+    finish();
+}
+
+void FontconfigWarmUp::finish() {
+    if (m_thread.joinable())
+        m_thread.join();
 }

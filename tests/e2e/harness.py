@@ -278,9 +278,11 @@ class Session:
         if faketime:
             clock, library = self.work / f"{name}.faketime", glob.glob(FAKETIME_LIBRARY)
             check(library, "libfaketime is missing (bash scripts/install-deps.sh --test)")
+            # Files keep their true times: with faked ones Fontconfig takes the machine's font
+            # caches for stale and writes them anew, and every other program then does the same.
             env.update(LD_PRELOAD=library[0],
                        FAKETIME_TIMESTAMP_FILE=str(clock), FAKETIME_NO_CACHE="1",
-                       FAKETIME_DONT_FAKE_MONOTONIC="1")
+                       FAKETIME_DONT_FAKE_MONOTONIC="1", NO_FAKE_STAT="1")
         (home / ".config").mkdir(parents=True, exist_ok=True)
         if ini is not None:
             write_ini(home / ".config" / "Meridex" / "Meridex.ini", ini)
