@@ -4,6 +4,7 @@
 #include "DisplayOpening.h"
 #include "Fonts.h"
 #include "IniSettingsStore.h"
+#include "ModalFocus.h"
 #include "PlatformChoice.h"
 #include "QtMessageBoxes.h"
 #include "QtWindowStacking.h"
@@ -71,6 +72,7 @@ int main(int argc, char* argv[]) {
     fonts.finish();
     installFontSubstitutions();
     widenX11SendBuffer();
+    passKeyboardToModalWindows(app);
 
     SystemClock clock;
     IniSettingsStore store;

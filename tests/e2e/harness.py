@@ -15,7 +15,8 @@
 #
 # Exit status 0 pass, 1 fail, 77 skipped (Xvfb or openbox missing). Every process a Session
 # starts is stopped by its pid when the session ends; logs stay in the work folder.
-# Session(work, wm="xfwm4") runs another of the window managers in WINDOW_MANAGERS instead.
+# Session(work, wm="xfwm4") runs another of the window managers in WINDOW_MANAGERS instead, as
+# does MERIDEX_WM=xfwm4 in the environment for a session that names none.
 
 import argparse
 import configparser
@@ -42,8 +43,8 @@ MENU = ["Mini", "Small", "Minimize", "Always On Top", "Start At Login", "Time Zo
 
 
 # The window managers of the common desktops (Debian 12 packages), as a session starts each:
-# no compositing, no session manager, nothing but the manager itself (xfwm4 reads its settings
-# through a session bus of its own).
+# no compositing, no session manager, nothing but the manager itself (xfwm4 and kwin_x11 get a
+# session bus of their own: settings, and the shortcuts service that alt+F4 needs).
 WINDOW_MANAGERS = {
     "openbox": ["openbox", "--sm-disable"],
     "xfwm4": ["xfwm4", "--compositor=off", "--sm-client-disable"],
@@ -137,8 +138,9 @@ class Session:
     # Xvfb with openbox and, with sound=True, PulseAudio with a null sink whose monitor parec
     # records to work/sound.raw. A context manager; a failure inside leaves failure.png.
 
-    def __init__(self, work, sound=False, wayland=False, wm="openbox"):
-        self.work, self.sound, self.wayland, self.wm = Path(work), sound, wayland, wm
+    def __init__(self, work, sound=False, wayland=False, wm=None):
+        self.wm = wm or os.environ.get("MERIDEX_WM", "openbox")
+        self.work, self.sound, self.wayland = Path(work), sound, wayland
         self.procs = []
         self.work.mkdir(parents=True, exist_ok=True)
 
@@ -206,8 +208,8 @@ class Session:
         if not number:
             raise Failure(f"Xvfb gave no display; see {self.work / 'xvfb.log'}")
         self.env["DISPLAY"] = ":" + number
-        env = None  # xfwm4 reads its settings through a session bus
-        if self.wm == "xfwm4":
+        env = None  # xfwm4 reads its settings, kwin its shortcuts (alt+F4), through a session bus
+        if self.wm in ("xfwm4", "kwin_x11"):
             env = dict(self.env, DBUS_SESSION_BUS_ADDRESS=self.bus("wm-bus"))
         self.spawn(self.wm, WINDOW_MANAGERS[self.wm], env=env)
         # A manager announces itself early in its start-up, and a window mapped before its main
@@ -220,7 +222,7 @@ class Session:
             return
         wait_for(lambda: "Name:" in self.x("wmctrl", "-m"), what=f"{self.wm} on the display")
         probe = self.spawn("wm-probe", ["xmessage", "-name", "wm-probe", "probe"])
-        wait_for(lambda: self.titled("wm-probe"), 60, f"{self.wm} framing a window")
+        self.window("wm-probe", timeout=60)  # framed by the manager
         self.stop(probe)
 
     def bus(self, name="dbus"):
@@ -293,10 +295,6 @@ class Session:
         lines = (line.split(None, 4) + [""] for line in self.x("wmctrl", "-l", "-p").splitlines())
         return [(int(f[0], 16), int(f[2]), f[4]) for f in lines]
 
-    def titled(self, title):
-        # The id of a managed window of any program titled exactly so, or None.
-        return next((w for w, _, t in self.windows() if t == title), None)
-
     def prop(self, name, wid="root"):
         # xprop's line of a property of the window (or of the root window).
         return self.x("xprop", *(["-root"] if wid == "root" else ["-id", str(wid)]), name)
@@ -306,15 +304,18 @@ class Session:
         stacking = self.prop("_NET_CLIENT_LIST_STACKING")
         return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", stacking)]
 
-    def find(self, title, app):
-        # The id of `app`'s managed window whose whole title matches the pattern, or None.
-        mine = (w for w, pid, t in self.windows() if pid == app.pid and re.fullmatch(title, t))
+    def find(self, title, app=None):
+        # The id of `app`'s (or any program's) managed window whose whole title matches the
+        # pattern, or None.
+        mine = (w for w, pid, t in self.windows()
+                if (app is None or pid == app.pid) and re.fullmatch(title, t))
         return next(mine, None)
 
-    def window(self, title, app, timeout=20.0):
-        # Waits for `app`'s window titled so (a regular expression) and returns its id.
+    def window(self, title, app=None, timeout=20.0):
+        # Waits for `app`'s (or any program's) window titled so (a regular expression) and
+        # returns its id.
         def seen():
-            if app.proc.poll() is not None:
+            if app and app.proc.poll() is not None:
                 raise Failure(f"meridex ended ({app.proc.returncode}) before {title!r} showed")
             return self.find(title, app)
         return wait_for(seen, timeout, lambda: f"window {title!r} (windows: {self.windows()})")
@@ -324,14 +325,28 @@ class Session:
         shown = self.x("xdotool", "search", "--onlyvisible", "--pid", str(app.pid)).split()
         return [w for w in shown if "Redirect State: yes" in self.x("xwininfo", "-id", w)]
 
-    def keys(self, *keys, window=None):
-        # Presses keys (xdotool names: "Return", "ctrl+a"), in `window` when given.
-        self._xdotool(window, "key", "--clearmodifiers", "--delay", "50", *keys)
+    def active(self):
+        # The window the manager has given the keyboard (_NET_ACTIVE_WINDOW), or 0.
+        found = re.search(r"0x[0-9a-f]+", self.prop("_NET_ACTIVE_WINDOW"))
+        return int(found[0], 16) if found else 0
 
-    def type(self, text, window=None):
-        self._xdotool(window, "type", "--delay", "20", "--", text)
+    def await_keyboard(self, wid):
+        # Waits, as a person watches for it, until the manager has given the window the keyboard
+        # and the X server sends keys there.
+        wait_for(lambda: self.active() == wid and self.x("xdotool", "getwindowfocus") == f"{wid}\n",
+                 what=lambda: f"window {wid:#x} to have the keyboard (it is on {self.active():#x})")
 
-    def _xdotool(self, window, *argv):
+    def keys(self, *keys, window=None, into=None):
+        # Presses keys (xdotool names: "Return", "ctrl+a"): in `window` when given, activated
+        # first as a click does; else where the keyboard is, once `into` has it when given.
+        self._xdotool(window, into, "key", "--clearmodifiers", "--delay", "50", *keys)
+
+    def type(self, text, window=None, into=None):
+        self._xdotool(window, into, "type", "--delay", "20", "--", text)
+
+    def _xdotool(self, window, into, *argv):
+        if into:
+            self.await_keyboard(into)
         focus = ["windowactivate", "--sync", str(window)] if window else []
         self.x("xdotool", *focus, *argv, check=True)
 

@@ -18,7 +18,7 @@ def test(ctx):
         # Another above-others window, put over the clock and given the focus, loses the top
         # within a tick and keeps the focus.
         other = s.spawn("xmessage", ["xmessage", "-geometry", "400x300+0+0", "covering"])
-        cover = wait_for(lambda: s.titled("xmessage"))
+        cover = s.window("xmessage")
         s.x("wmctrl", "-i", "-r", str(cover), "-b", "add,above", check=True)
         s.x("xdotool", "windowmove", str(wid), "10", "10", "windowactivate", "--sync", str(cover))
         wait_for(lambda: (order := s.stacking()).index(wid) > order.index(cover),
