@@ -19,7 +19,7 @@ private slots:
         editor.setWindowModality(Qt::WindowModal);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        clock.activateWindow(); // as the manager does
+        clock.activateWindow();            // as the manager does
         QCoreApplication::processEvents(); // the clock has it
         QTRY_COMPARE(QGuiApplication::focusWindow(), editor.windowHandle());
     }
