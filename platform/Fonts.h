@@ -36,7 +36,7 @@ QFont dialogFont();
 // display, this object has that reading done on another core meanwhile.
 //
 // Fontconfig does not make a second caller wait for a loading in progress: it loads a copy of its
-// own and throws one away, which costs the time saved and leaves the heap some megabytes larger.
+// own and throws one away, on the main thread: the time saved is spent again.
 // So finish() must come before anything that measures text (the first window), and Qt must not
 // measure text before it.
 class FontconfigWarmUp {
