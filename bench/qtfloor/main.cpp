@@ -6,7 +6,8 @@
 // show a change each second: an opaque 20 x 30 px area of a small child marked
 // for repaint, painted with its background and nothing drawn on it. What that
 // costs idle is the cost of Qt's repaint and flush alone, below which no clock
-// that paints through Qt Widgets can go.
+// that paints through Qt Widgets can go. Run it with QT_XCB_NO_MITSHM=1 to send
+// the pixels as Meridex sends them (through the socket, one wake-up a second).
 #include <QApplication>
 #include <QDateTime>
 #include <QLabel>
